@@ -1,0 +1,7 @@
+// The millisecond tick count.
+#pragma once
+
+#include <cstdint>
+
+// Milliseconds since an unspecified start (system boot), from a monotonic clock; wraps at 2^32.
+std::uint32_t GetTickCount();
