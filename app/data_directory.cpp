@@ -1,0 +1,5 @@
+#include "app/data_directory.h"
+
+Text DataDirectory;
+
+void ReleaseDataDirectory() { Text().swap(DataDirectory); }
