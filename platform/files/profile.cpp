@@ -1,0 +1,143 @@
+// The profile calls read the whole file on every call and replace it as a whole on every write,
+// so that no call keeps state and a crash never leaves half a file behind.
+#include "platform/files/files.h"
+#include "platform/files/paths.h"
+#include "platform/files/profile_text.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+// Closes a descriptor when the scope ends.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+  // Closes now and reports whether the close succeeded.
+  bool Close() {
+    int fd = fd_;
+    fd_ = -1;
+    return close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+enum class ReadResult { kRead, kMissing, kFailed };
+
+ReadResult ReadWholeFile(const std::string& path, std::string* content) {
+  Descriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.get() < 0) return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
+  content->clear();
+  char buffer[65536];
+  for (;;) {
+    ssize_t got = read(file.get(), buffer, sizeof buffer);
+    if (got == 0) return ReadResult::kRead;
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return ReadResult::kFailed;  // a folder, for one
+    content->append(buffer, got);
+  }
+}
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    ssize_t written = write(fd, data.data(), data.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    data.remove_prefix(written);
+  }
+  return true;
+}
+
+std::string FolderOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Writes content beside path and renames it over path. The new file keeps the old one's mode;
+// a first file is for its owner alone (it holds the stored password).
+bool ReplaceFile(const std::string& path, std::string_view content) {
+  std::string temporary = path + ".XXXXXX";
+  Descriptor file(mkostemp(temporary.data(), O_CLOEXEC));
+  if (file.get() < 0) return false;
+  struct stat old;
+  bool written = (stat(path.c_str(), &old) != 0 || fchmod(file.get(), old.st_mode & 07777) == 0) &&
+                 WriteAll(file.get(), content) && fsync(file.get()) == 0 && file.Close() &&
+                 rename(temporary.c_str(), path.c_str()) == 0;
+  if (!written) {
+    unlink(temporary.c_str());
+    return false;
+  }
+  // Make the rename itself durable.
+  Descriptor folder(open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.get() >= 0) fsync(folder.get());
+  return true;
+}
+
+bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+
+// Arguments that would write a line other than the one asked for are refused.
+bool IsWritable(std::string_view section, std::string_view key, std::string_view value) {
+  std::size_t keyStart = key.find_first_not_of(" \t");
+  return !HasLineBreak(section) && !HasLineBreak(key) && !HasLineBreak(value) &&
+         section.find(']') == std::string_view::npos && key.find('=') == std::string_view::npos &&
+         keyStart != std::string_view::npos && key[keyStart] != '[' &&
+         section.find_first_not_of(" \t") != std::string_view::npos;
+}
+
+std::uint32_t CopyOut(std::string_view value, char* buffer, std::uint32_t size) {
+  std::size_t count = std::min<std::size_t>(value.size(), size - 1);
+  std::memcpy(buffer, value.data(), count);
+  buffer[count] = '\0';
+  return static_cast<std::uint32_t>(count);
+}
+
+std::string_view TrimTrailingBlanks(std::string_view s) {
+  std::size_t last = s.find_last_not_of(" \t");
+  return last == std::string_view::npos ? std::string_view() : s.substr(0, last + 1);
+}
+
+}  // namespace
+
+std::uint32_t GetPrivateProfileStringA(const char* section, const char* key,
+                                       const char* defaultValue, char* buffer, std::uint32_t size,
+                                       const char* fileName) {
+  if (buffer == nullptr || size == 0) return 0;
+  std::string_view fallback = TrimTrailingBlanks(defaultValue ? defaultValue : "");
+  if (section == nullptr || key == nullptr || fileName == nullptr) return CopyOut("", buffer, size);
+  std::optional<std::string> path = PosixPath(fileName);
+  std::string content;
+  if (!path || ReadWholeFile(*path, &content) != ReadResult::kRead) {
+    return CopyOut(fallback, buffer, size);
+  }
+  std::optional<std::string> value = FindProfileValue(content, section, key);
+  return CopyOut(value ? std::string_view(*value) : fallback, buffer, size);
+}
+
+bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                                const char* fileName) {
+  if (section == nullptr || key == nullptr || value == nullptr || fileName == nullptr) return false;
+  if (!IsWritable(section, key, value)) return false;
+  std::optional<std::string> path = PosixPath(fileName);
+  if (!path) return false;
+  std::string content;
+  ReadResult read = ReadWholeFile(*path, &content);
+  if (read == ReadResult::kFailed) return false;
+  std::string updated = SetProfileValue(content, section, key, value);
+  if (read == ReadResult::kRead && updated == content) return true;  // already so
+  return ReplaceFile(*path, updated);
+}
