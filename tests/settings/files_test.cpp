@@ -1,0 +1,175 @@
+// The files layer: Windows-form paths on the POSIX file system, the documents folder, folders,
+// and the profile-file calls.
+#include "platform/files/files.h"
+#include "platform/files/paths.h"
+#include "tests/settings/temp_root.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+std::string U8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
+
+using Files = TempRoot;
+
+TEST_F(Files, WindowsPathsMapToPosixPaths) {
+  const std::string r = root.string();
+  const struct {
+    std::string windows;
+    std::optional<std::string> posix;
+  } cases[] = {
+      {"Z:\\a\\\\b\\c.ini", r + "/a/b/c.ini"},
+      {"z:/a//b", r + "/a/b"},
+      {"Z:\\", r + "/"},
+      {"Z:", r + "/"},
+      {"\\Vormeth\\\\user.ini", r + "/Vormeth/user.ini"},
+      {"a\\b.ini", "a/b.ini"},
+      {"C:\\a", std::nullopt},
+      {"Z:\\用户\\x", r + U8(u8"/用户/x")},
+      {"Z:\\\x81\x5C\\x", r + U8(u8"/乗/x")},  // 0x5C as a trail byte is no backslash
+  };
+  for (const auto& c : cases) EXPECT_EQ(PosixPath(c.windows), c.posix) << c.windows;
+
+  EXPECT_EQ(WindowsPath(r + U8(u8"/home/u/文档")), "Z:\\home\\u\\文档");
+  EXPECT_EQ(WindowsPath(r), "Z:\\");
+  EXPECT_EQ(WindowsPath("/elsewhere"), std::nullopt);
+  EXPECT_EQ(WindowsPath(r + "/\xED\x95\x9C"), std::nullopt);  // not in GBK
+}
+
+TEST_F(Files, DocumentsFolderFollowsXdgElseHomeDocuments) {
+  char folder[MAX_PATH] = {};
+  ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, folder, CSIDL_PERSONAL, false));
+  EXPECT_STREQ(folder, "Z:\\home\\u\\Documents");
+  EXPECT_FALSE(std::filesystem::exists(root / "home/u/Documents"));
+
+  std::filesystem::create_directories(root / "home/u/.config");
+  PutFile("home/u/.config/user-dirs.dirs",
+          U8(u8"# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
+             u8"XDG_DOCUMENTS_DIR=\"$HOME/文档\"\n"));
+  ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, folder, CSIDL_PERSONAL, true));
+  EXPECT_STREQ(folder, "Z:\\home\\u\\文档");
+  EXPECT_TRUE(std::filesystem::is_directory(root / U8(u8"home/u/文档")));
+
+  std::filesystem::create_directories(root / "cfg");
+  PutFile("cfg/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"" + root.string() + "/docs\"\n");
+  SaveEnv("XDG_CONFIG_HOME", (root / "cfg").string());
+  ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, folder, CSIDL_PERSONAL, false));
+  EXPECT_STREQ(folder, "Z:\\docs");
+
+  EXPECT_FALSE(SHGetSpecialFolderPathA(nullptr, folder, 0x1A, false));  // another folder
+  SaveEnv("HOME", "/outside/the/root");
+  SaveEnv("XDG_CONFIG_HOME", std::nullopt);
+  EXPECT_FALSE(SHGetSpecialFolderPathA(nullptr, folder, CSIDL_PERSONAL, false));
+}
+
+TEST_F(Files, FoldersAndTheExistenceLookup) {
+  EXPECT_TRUE(CreateDirectoryA("Z:\\a\\", nullptr));
+  EXPECT_FALSE(CreateDirectoryA("Z:\\a", nullptr));     // exists
+  EXPECT_FALSE(CreateDirectoryA("Z:\\x\\y", nullptr));  // no parent
+  EXPECT_FALSE(CreateDirectoryA("D:\\a", nullptr));
+  PutFile("a/f.ini", "");
+
+  WIN32_FIND_DATAA found;
+  FindHandle search = FindFirstFileA("Z:\\a\\\\f.ini", &found);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE);
+  EXPECT_STREQ(found.cFileName, "f.ini");
+  EXPECT_EQ(found.dwFileAttributes, FILE_ATTRIBUTE_NORMAL);
+  EXPECT_TRUE(FindClose(search));
+  EXPECT_FALSE(FindClose(search));
+
+  search = FindFirstFileA("Z:\\a", &found);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(found.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY);
+  FindClose(search);
+  EXPECT_EQ(FindFirstFileA("Z:\\a\\g.ini", &found), INVALID_HANDLE_VALUE);
+}
+
+class Profile : public TempRoot {
+ protected:
+  std::string Get(const char* section, const char* key, const char* fallback = nullptr,
+                  std::uint32_t size = 256) {
+    std::vector<char> buffer(size, 'x');
+    std::uint32_t count =
+        GetPrivateProfileStringA(section, key, fallback, buffer.data(), size, "Z:\\p.ini");
+    EXPECT_EQ(count, std::strlen(buffer.data()));
+    return buffer.data();
+  }
+  bool Put(const char* section, const char* key, const char* value) {
+    return WritePrivateProfileStringA(section, key, value, "Z:\\p.ini");
+  }
+};
+
+TEST_F(Profile, MissingFileSectionOrKeyReadsTheDefault) {
+  EXPECT_EQ(Get("s", "k"), "");
+  EXPECT_EQ(Get("s", "k", "fallback  "), "fallback");
+  PutFile("p.ini", "[s]\r\nk=v\r\n");
+  EXPECT_EQ(Get("t", "k"), "");
+  EXPECT_EQ(Get("s", "j", "d"), "d");
+  EXPECT_EQ(Get("s", "k", "d"), "v");
+  EXPECT_EQ(Get(nullptr, "k"), "");
+}
+
+TEST_F(Profile, WritesKeepTheWindowsLayout) {
+  ASSERT_TRUE(Put("用户信息", "随机小", "0"));  // creates the file
+  ASSERT_TRUE(Put("用户信息", "随机大", "98800"));
+  ASSERT_TRUE(Put("other", "k", "1"));
+  ASSERT_TRUE(Put("用户信息", "帐号", "张三"));  // to the end of its section
+  ASSERT_TRUE(Put("用户信息", "随机小", "5"));   // in place
+  ASSERT_TRUE(Put("OTHER", "K", ""));            // names match without regard to case
+  EXPECT_EQ(FileBytes("p.ini"),
+            "[用户信息]\r\n随机小=5\r\n随机大=98800\r\n帐号=张三\r\n[other]\r\nK=\r\n");
+  EXPECT_EQ(Get("用户信息", "帐号"), "张三");
+  EXPECT_EQ(Get("other", "k", "d"), "");
+}
+
+TEST_F(Profile, ReadsAsWindowsDoes) {
+  PutFile("p.ini",
+          "; note\n[ Box ]\n  Name =  padded value  \nempty=\nnosign\n\n[box]\nname=second\n"
+          "[\xB0\x41]\nk=upper trail\n[\xB0\x61]\nk=lower trail\n");
+  EXPECT_EQ(Get("box", "NAME"), "padded value");  // LF lines, trimmed, first section wins
+  EXPECT_EQ(Get("Box", "empty", "d"), "");
+  EXPECT_EQ(Get("Box", "nosign", "d"), "");
+  EXPECT_EQ(Get("\xB0\x61", "k"), "lower trail");  // a trail byte is never case-folded
+  EXPECT_EQ(Get("box", "name", nullptr, 5), "padd");
+
+  ASSERT_TRUE(Put("box", "new", "x"));  // after the section's last non-blank line
+  EXPECT_EQ(
+      FileBytes("p.ini"),
+      "; note\r\n[ Box ]\r\n  Name =  padded value  \r\nempty=\r\nnosign\r\nnew=x\r\n\r\n"
+      "[box]\r\nname=second\r\n[\xB0\x41]\r\nk=upper trail\r\n[\xB0\x61]\r\nk=lower trail\r\n");
+}
+
+TEST_F(Profile, RefusesWritesThatWouldBreakTheFile) {
+  PutFile("p.ini", "[s]\r\nk=v\r\n");
+  const struct {
+    const char *section, *key, *value;
+  } refused[] = {
+      {"s", "k", "v\r\nadmin=1"}, {"s", "k\n", "v"},   {"s]x", "k", "v"}, {"s", "a=b", "v"},
+      {"s", " [t]", "v"},         {"s", "  ", "v"},    {" ", "k", "v"},   {"s", "k", nullptr},
+      {"s", nullptr, "v"},        {nullptr, "k", "v"},
+  };
+  for (const auto& r : refused) EXPECT_FALSE(Put(r.section, r.key, r.value));
+  EXPECT_EQ(FileBytes("p.ini"), "[s]\r\nk=v\r\n");
+  EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "v", "Z:\\missing\\p.ini"));
+  EXPECT_FALSE(std::filesystem::exists(root / "missing"));
+}
+
+TEST_F(Profile, ReplacesTheFileKeepingItsMode) {
+  PutFile("p.ini", "[s]\r\nk=v\r\n");
+  std::filesystem::permissions(root / "p.ini", std::filesystem::perms(0640));
+  ASSERT_TRUE(Put("s", "k", "w"));
+  EXPECT_EQ(std::filesystem::status(root / "p.ini").permissions(), std::filesystem::perms(0640));
+  ASSERT_TRUE(Put("s", "new", "1"));
+  std::filesystem::remove(root / "p.ini");
+  ASSERT_TRUE(Put("s", "k", "v"));  // a first file is for its owner alone
+  EXPECT_EQ(std::filesystem::status(root / "p.ini").permissions(), std::filesystem::perms(0600));
+  int entries = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(root))
+    entries += entry.is_regular_file();
+  EXPECT_EQ(entries, 1);  // no temporary file left behind
+}
+
+}  // namespace
