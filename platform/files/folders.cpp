@@ -38,14 +38,14 @@ bool SHGetSpecialFolderPathA(void* /*owner*/, char* path, int csidl, bool create
 bool CreateDirectoryA(const char* path, const void* /*securityAttributes*/) {
   if (path == nullptr) return false;
   std::optional<std::string> posix = PosixPath(path);
-  return posix && !posix->empty() && mkdir(posix->c_str(), 0777) == 0;
+  return posix && mkdir(posix->c_str(), 0777) == 0;
 }
 
 FindHandle FindFirstFileA(const char* fileName, WIN32_FIND_DATAA* found) {
   if (fileName == nullptr || found == nullptr) return INVALID_HANDLE_VALUE;
   std::optional<std::string> posix = PosixPath(fileName);
   struct stat entry;
-  if (!posix || posix->empty() || stat(posix->c_str(), &entry) != 0) return INVALID_HANDLE_VALUE;
+  if (!posix || stat(posix->c_str(), &entry) != 0) return INVALID_HANDLE_VALUE;
   *found = WIN32_FIND_DATAA();
   found->dwFileAttributes =
       S_ISDIR(entry.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;

@@ -77,6 +77,7 @@ void SetFilesRootForTesting(const std::string& posixRoot) {
 std::optional<std::string> PosixPath(std::string_view windowsPath) {
   // Decode first: a GBK trail byte may be 0x5C, which is no backslash.
   std::string path = Utf8FromGbk(windowsPath);
+  if (path.empty()) return std::nullopt;
   bool hasDrive =
       path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
   if (hasDrive) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-// The POSIX path for a Windows-form path; none for another drive letter.
+// The POSIX path for a Windows-form path; none for an empty path or another drive letter.
 std::optional<std::string> PosixPath(std::string_view windowsPath);
 
 // The Windows form of an absolute POSIX path; none when it lies outside the root or cannot be

@@ -28,6 +28,7 @@ TEST_F(Files, WindowsPathsMapToPosixPaths) {
       {"\\Vormeth\\\\user.ini", r + "/Vormeth/user.ini"},
       {"a\\b.ini", "a/b.ini"},
       {"C:\\a", std::nullopt},
+      {"", std::nullopt},
       {"Z:\\用户\\x", r + U8(u8"/用户/x")},
       {"Z:\\\x81\x5C\\x", r + U8(u8"/乗/x")},  // 0x5C as a trail byte is no backslash
   };

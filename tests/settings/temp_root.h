@@ -11,6 +11,8 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 class TempRoot : public testing::Test {
  protected:
