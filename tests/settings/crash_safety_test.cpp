@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 #include <thread>
@@ -26,7 +27,9 @@ TEST_F(CrashSafety, KilledWriterLeavesTheOldOrTheNewFile) {
   // One uninterrupted write sets the scale of the kill delays.
   auto start = std::chrono::steady_clock::now();
   ASSERT_TRUE(WritePrivateProfileStringA("s", "k", valueB.c_str(), path));
-  auto writeTime = std::chrono::steady_clock::now() - start;
+  // Capped so that a slow disk cannot stretch the test.
+  auto writeTime = std::min<std::chrono::steady_clock::duration>(
+      std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
   std::mt19937 random(12345);
   std::uniform_int_distribution<long long> delayNs(
       0, std::chrono::duration_cast<std::chrono::nanoseconds>(writeTime).count());
