@@ -129,7 +129,6 @@ bool MayFollow(const std::string& from, const std::string& to, bool followToHttp
 }
 
 void SetConnection(CURL* easy, const TransferRequest& request) {
-  curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
   curl_easy_setopt(easy, CURLOPT_USERAGENT, request.agent.c_str());
