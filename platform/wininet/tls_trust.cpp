@@ -43,8 +43,6 @@ void ApplyTrustedAuthorities(CURL* easy) {
     if (ExtraFiles().empty()) return;
   }
   curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, AddExtraAuthorities);
-  // The TLS context must be built afresh so that the callback sees every connection.
-  curl_easy_setopt(easy, CURLOPT_SSL_SESSIONID_CACHE, 0L);
 }
 
 void TrustAuthorityFileForTesting(const std::string& pemFile) {
