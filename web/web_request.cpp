@@ -7,8 +7,8 @@
 
 namespace {
 
-const char* const kVerbs[] = {"GET", "POST", "HEAD", "PUT", "OPTIONS", "DELETE", "TRACE",
-                              "CONNECT"};
+const char* const kVerbs[] = {"GET",     "POST",   "HEAD",  "PUT",
+                              "OPTIONS", "DELETE", "TRACE", "CONNECT"};
 const Text kDefaultUserAgent = "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
 const Text kCrLf = "\r\n";
 constexpr int kReadChunk = 1024;

@@ -99,8 +99,7 @@ size_t CollectHeaderLine(char* data, size_t size, size_t count, void* target) {
   return bytes;
 }
 
-void SetMethodAndBody(CURL* easy, const std::string& verb, const std::string& body,
-                      bool hasBody) {
+void SetMethodAndBody(CURL* easy, const std::string& verb, const std::string& body, bool hasBody) {
   if (verb == "HEAD") {
     curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
   } else if (hasBody || verb == "POST") {
@@ -177,7 +176,8 @@ TransferReply PerformTransfer(const TransferRequest& request) {
     if (!location || !MayFollow(url, location, request.followToHttps)) break;
     url = location;
     // As browsers do: 303 turns every verb but HEAD into GET, 301 and 302 turn POST into GET.
-    bool toGet = (status == 303 && verb != "HEAD") || ((status == 301 || status == 302) && verb == "POST");
+    bool toGet =
+        (status == 303 && verb != "HEAD") || ((status == 301 || status == 302) && verb == "POST");
     if (toGet) {
       SwitchToGet(easy.get());
       verb = "GET";
@@ -214,7 +214,8 @@ ProxyRoute ChooseProxy(const std::string& proxyList, const std::string& bypassLi
     route.proxyUrl = "socks4://" + socks;  // the SOCKS version the Windows client speaks
   }
   std::string bypass = bypassList;
-  std::replace_if(bypass.begin(), bypass.end(), [](char c) { return c == ';' || c == ' '; }, ',');
+  std::replace_if(
+      bypass.begin(), bypass.end(), [](char c) { return c == ';' || c == ' '; }, ',');
   route.noProxy = bypass;
   return route;
 }

@@ -32,10 +32,10 @@ struct TransferRequest {
 };
 
 struct TransferReply {
-  bool complete = false;        // a whole reply arrived
+  bool complete = false;         // a whole reply arrived
   bool headersComplete = false;  // rawHeaders holds the final reply's full header block
-  std::string rawHeaders;       // status line and header lines, CR LF each, then CR LF
-  std::string body;             // at most kBodyLimit bytes
+  std::string rawHeaders;        // status line and header lines, CR LF each, then CR LF
+  std::string body;              // at most kBodyLimit bytes
 };
 
 // A hostile server cannot make us buffer more than this.

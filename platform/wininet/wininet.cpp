@@ -84,10 +84,17 @@ std::string RequestUrl(const RequestHandle& request, const std::string& scheme) 
 
 bool SetTimeout(Timeouts& timeouts, DWORD option, DWORD value) {
   switch (option) {
-    case INTERNET_OPTION_CONNECT_TIMEOUT: timeouts.connectMs = value; return true;
-    case INTERNET_OPTION_SEND_TIMEOUT: timeouts.sendMs = value; return true;
-    case INTERNET_OPTION_RECEIVE_TIMEOUT: timeouts.receiveMs = value; return true;
-    default: return false;
+    case INTERNET_OPTION_CONNECT_TIMEOUT:
+      timeouts.connectMs = value;
+      return true;
+    case INTERNET_OPTION_SEND_TIMEOUT:
+      timeouts.sendMs = value;
+      return true;
+    case INTERNET_OPTION_RECEIVE_TIMEOUT:
+      timeouts.receiveMs = value;
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -122,8 +129,8 @@ HINTERNET InternetConnectA(HINTERNET internet, const char* serverName, INTERNET_
   return Register(handle);
 }
 
-HINTERNET HttpOpenRequestA(HINTERNET connect, const char* verb, const char* objectName,
-                           const char*, const char*, const char**, DWORD flags, std::uintptr_t) {
+HINTERNET HttpOpenRequestA(HINTERNET connect, const char* verb, const char* objectName, const char*,
+                           const char*, const char**, DWORD flags, std::uintptr_t) {
   auto parent = Find<ConnectionHandle>(connect);
   if (!parent) return nullptr;
   auto handle = std::make_shared<RequestHandle>();
@@ -165,8 +172,8 @@ bool HttpSendRequestA(HINTERNET requestHandle, const char* headers, DWORD header
   transfer.url = RequestUrl(*request, scheme);
   transfer.verb = request->verb;
   if (headers) {
-    transfer.headers = headersLength == 0xFFFFFFFF ? std::string(headers)
-                                                  : std::string(headers, headersLength);
+    transfer.headers =
+        headersLength == 0xFFFFFFFF ? std::string(headers) : std::string(headers, headersLength);
   }
   transfer.hasBody = optional && optionalLength > 0;
   if (transfer.hasBody) transfer.body.assign(static_cast<const char*>(optional), optionalLength);
@@ -195,8 +202,7 @@ bool InternetReadFile(HINTERNET requestHandle, void* buffer, DWORD toRead, DWORD
   return true;
 }
 
-bool HttpQueryInfoA(HINTERNET requestHandle, DWORD infoLevel, void* buffer, DWORD* length,
-                    DWORD*) {
+bool HttpQueryInfoA(HINTERNET requestHandle, DWORD infoLevel, void* buffer, DWORD* length, DWORD*) {
   auto request = Find<RequestHandle>(requestHandle);
   if (!request || !length || infoLevel != HTTP_QUERY_RAW_HEADERS_CRLF) return false;
   if (!request->reply.headersComplete) return false;

@@ -21,11 +21,11 @@ constexpr DWORD INTERNET_OPEN_TYPE_PROXY = 3;
 constexpr DWORD INTERNET_SERVICE_HTTP = 3;
 
 // Request flags of HttpOpenRequestA.
-constexpr DWORD INTERNET_FLAG_RELOAD = 0x80000000;             // never answered from a cache
-constexpr DWORD INTERNET_FLAG_NEED_FILE = 0x00000010;          // accepted; nothing is cached
-constexpr DWORD INTERNET_FLAG_NO_COOKIES = 0x00080000;         // keep off the shared cookie store
-constexpr DWORD INTERNET_FLAG_NO_AUTO_REDIRECT = 0x00200000;   // hand back a 3xx as it is
-constexpr DWORD INTERNET_FLAG_SECURE = 0x00800000;             // https
+constexpr DWORD INTERNET_FLAG_RELOAD = 0x80000000;            // never answered from a cache
+constexpr DWORD INTERNET_FLAG_NEED_FILE = 0x00000010;         // accepted; nothing is cached
+constexpr DWORD INTERNET_FLAG_NO_COOKIES = 0x00080000;        // keep off the shared cookie store
+constexpr DWORD INTERNET_FLAG_NO_AUTO_REDIRECT = 0x00200000;  // hand back a 3xx as it is
+constexpr DWORD INTERNET_FLAG_SECURE = 0x00800000;            // https
 constexpr DWORD INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS = 0x00004000;  // follow http -> https
 
 // Options of InternetSetOptionA; time-outs are DWORD milliseconds (0: wait for ever).
@@ -82,8 +82,7 @@ bool InternetReadFile(HINTERNET request, void* buffer, DWORD toRead, DWORD* read
 // Copies the final reply's raw headers (HTTP_QUERY_RAW_HEADERS_CRLF) with a terminating NUL
 // into buffer and sets *length to their length without the NUL. Fails, writing nothing, when no
 // reply headers arrived or they do not fit (then *length is the size needed).
-bool HttpQueryInfoA(HINTERNET request, DWORD infoLevel, void* buffer, DWORD* length,
-                    DWORD* index);
+bool HttpQueryInfoA(HINTERNET request, DWORD infoLevel, void* buffer, DWORD* length, DWORD* index);
 
 // Frees a handle; false when it is not an open handle.
 bool InternetCloseHandle(HINTERNET handle);

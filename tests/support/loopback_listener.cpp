@@ -48,11 +48,27 @@ void LoopbackListener::AcceptLoop() {
     if (fd < 0) continue;
     ++connections_;
     openFds_.insert(fd);
-    workers_.emplace_back([this, fd] {
+    JoinFinishedWorkers();
+    Worker& worker = workers_.emplace_back();
+    worker.thread = std::thread([this, fd, &worker] {
       serve_(fd);
-      Untrack(fd);
+      std::lock_guard lock(mutex_);
+      openFds_.erase(fd);
       close(fd);
+      worker.done = true;
     });
+  }
+}
+
+void LoopbackListener::JoinFinishedWorkers() {
+  // A finished worker has only its return left to run, which needs no lock.
+  for (auto it = workers_.begin(); it != workers_.end();) {
+    if (!it->done) {
+      ++it;
+      continue;
+    }
+    it->thread.join();
+    it = workers_.erase(it);
   }
 }
 
@@ -68,7 +84,7 @@ void LoopbackListener::Stop() {
   acceptThread_.join();
   close(listenFd_);
   // No worker starts any more; the ones running are woken by their shut-down sockets.
-  for (std::thread& worker : workers_) worker.join();
+  for (Worker& worker : workers_) worker.thread.join();
 }
 
 void LoopbackListener::Track(int fd) {
@@ -133,8 +149,6 @@ void Relay(int a, int b) {
   }
 }
 
-bool IsLoopbackHost(const std::string& host) {
-  return host == "127.0.0.1" || host == "localhost";
-}
+bool IsLoopbackHost(const std::string& host) { return host == "127.0.0.1" || host == "localhost"; }
 
 }  // namespace test_support

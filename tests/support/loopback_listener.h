@@ -6,11 +6,11 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <list>
 #include <mutex>
 #include <set>
 #include <string>
 #include <thread>
-#include <vector>
 
 namespace test_support {
 
@@ -37,7 +37,13 @@ class LoopbackListener {
   bool SleepFor(std::chrono::milliseconds duration);
 
  private:
+  struct Worker {
+    std::thread thread;
+    bool done = false;
+  };
+
   void AcceptLoop();
+  void JoinFinishedWorkers();  // with mutex_ held
 
   std::function<void(int)> serve_;
   int listenFd_ = -1;
@@ -47,7 +53,7 @@ class LoopbackListener {
   bool stopping_ = false;
   int connections_ = 0;
   std::set<int> openFds_;
-  std::vector<std::thread> workers_;
+  std::list<Worker> workers_;
   std::thread acceptThread_;
 };
 

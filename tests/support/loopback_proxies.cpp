@@ -46,9 +46,7 @@ HttpProxy::HttpProxy() {
 
 HttpProxy::~HttpProxy() { listener_->Stop(); }
 
-std::string HttpProxy::Address() const {
-  return "127.0.0.1:" + std::to_string(listener_->port());
-}
+std::string HttpProxy::Address() const { return "127.0.0.1:" + std::to_string(listener_->port()); }
 
 std::vector<std::string> HttpProxy::Requests() const {
   std::lock_guard lock(mutex_);
@@ -110,9 +108,7 @@ SocksProxy::SocksProxy() {
 
 SocksProxy::~SocksProxy() { listener_->Stop(); }
 
-std::string SocksProxy::Address() const {
-  return "127.0.0.1:" + std::to_string(listener_->port());
-}
+std::string SocksProxy::Address() const { return "127.0.0.1:" + std::to_string(listener_->port()); }
 
 std::vector<std::string> SocksProxy::Targets() const {
   std::lock_guard lock(mutex_);
@@ -122,7 +118,10 @@ std::vector<std::string> SocksProxy::Targets() const {
 void SocksProxy::Serve(int fd) {
   // Version, command, port, address, then a NUL-ended user id and, in 4a, a NUL-ended name.
   std::string received;
-  auto nulCount = [&] { return std::count(received.begin() + std::min<std::size_t>(8, received.size()), received.end(), '\0'); };
+  auto nulCount = [&] {
+    return std::count(received.begin() + std::min<std::size_t>(8, received.size()), received.end(),
+                      '\0');
+  };
   while (received.size() < 8) {
     if (!ReadSome(fd, received)) return;
   }

@@ -51,8 +51,8 @@ TEST(MergeCookies, NewFirstThenOldNotRepeated) {
   };
   for (const auto& c : cases) {
     Text oldCookies = c.oldCookies, newCookies = c.newCookies;
-    EXPECT_EQ(MergeCookies(oldCookies, newCookies), c.expected) << c.oldCookies << " + "
-                                                                << c.newCookies;
+    EXPECT_EQ(MergeCookies(oldCookies, newCookies), c.expected)
+        << c.oldCookies << " + " << c.newCookies;
     EXPECT_EQ(oldCookies, c.expected);
     EXPECT_EQ(newCookies, c.newAfter);
   }
@@ -69,7 +69,12 @@ TEST(CookieName, TrimmedNameBeforeEquals) {
 TEST(RemoveDuplicates, KeepsFirstOccurrences) {
   EXPECT_EQ(RemoveDuplicates("x; y; x", "; ", true), "x; y");
   EXPECT_EQ(RemoveDuplicates("abca", "", false), "abc");
-  EXPECT_EQ(RemoveDuplicates("\xB0\xA1" "a\xB0\xA1" "a", "", false), "\xB0\xA1" "a");
+  EXPECT_EQ(RemoveDuplicates("\xB0\xA1"
+                             "a\xB0\xA1"
+                             "a",
+                             "", false),
+            "\xB0\xA1"
+            "a");
   EXPECT_EQ(RemoveDuplicates("\r\n\r\nx", "", false), "\r\nx");
   EXPECT_EQ(RemoveDuplicates("", "; ", true), "");
 }

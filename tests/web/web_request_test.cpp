@@ -54,12 +54,18 @@ TEST_F(WebRequestTest, StepServiceCallSendsExactlyTheDefaultHeaders) {
   ASSERT_EQ(server.Requests().size(), 1u);
   EXPECT_EQ(server.Requests()[0],
             "GET /api/mi?user=u&password=p&step=1 HTTP/1.1\r\n"
-            "Host: 127.0.0.1:" + std::to_string(server.port()) + "\r\n"
-            "User-Agent: " + kDefaultAgent + "\r\n"
-            "Accept: */*\r\n"
-            "Referer: " + url + "\r\n"
-            "Accept-Language: zh-cn\r\n"
-            "\r\n");
+            "Host: 127.0.0.1:" +
+                std::to_string(server.port()) +
+                "\r\n"
+                "User-Agent: " +
+                kDefaultAgent +
+                "\r\n"
+                "Accept: */*\r\n"
+                "Referer: " +
+                url +
+                "\r\n"
+                "Accept-Language: zh-cn\r\n"
+                "\r\n");
 }
 
 TEST_F(WebRequestTest, MethodsBodiesAndHeadersOnTheWire) {
@@ -81,21 +87,63 @@ TEST_F(WebRequestTest, MethodsBodiesAndHeadersOnTheWire) {
   const std::string accept = "Accept: */*", referer = "Referer: " + url,
                     language = "Accept-Language: zh-cn";
   const Case cases[] = {
-      {"post", 1, "a=1", {}, "", "POST /p ", {ua, accept, referer, language, form}, "a=1",
+      {"post",
+       1,
+       "a=1",
+       {},
+       "",
+       "POST /p ",
+       {ua, accept, referer, language, form},
+       "a=1",
        TextToBytes("a=1")},
-      {"post bytes win", 1, "a=1", TextToBytes("b=2"), "", "POST /p ",
-       {ua, accept, referer, language, form}, "b=2", TextToBytes("b=2")},
-      {"post own type", 1, "", {}, "content-type: text/plain", "POST /p ",
-       {ua, "Content-Type: text/plain", accept, referer, language}, "", {}},
+      {"post bytes win",
+       1,
+       "a=1",
+       TextToBytes("b=2"),
+       "",
+       "POST /p ",
+       {ua, accept, referer, language, form},
+       "b=2",
+       TextToBytes("b=2")},
+      {"post own type",
+       1,
+       "",
+       {},
+       "content-type: text/plain",
+       "POST /p ",
+       {ua, "Content-Type: text/plain", accept, referer, language},
+       "",
+       {}},
       {"method 8", 8, "a=1", {}, "", "GET /p ", {ua, accept, referer, language}, "", {}},
       {"method -1", -1, "a=1", {}, "", "GET /p ", {ua, accept, referer, language}, "", {}},
-      {"get ignores body", 0, "a=1", TextToBytes("b=2"), "", "GET /p ",
-       {ua, accept, referer, language}, "", TextToBytes("b=2")},
-      {"put", 3, "a=1", {}, "", "PUT /p ", {ua, accept, referer, language}, "a=1",
+      {"get ignores body",
+       0,
+       "a=1",
+       TextToBytes("b=2"),
+       "",
+       "GET /p ",
+       {ua, accept, referer, language},
+       "",
+       TextToBytes("b=2")},
+      {"put",
+       3,
+       "a=1",
+       {},
+       "",
+       "PUT /p ",
+       {ua, accept, referer, language},
+       "a=1",
        TextToBytes("a=1")},
       {"delete", 5, "", {}, "", "DELETE /p ", {ua, accept, referer, language}, "", {}},
-      {"user agent line", 0, "", {}, "user-agent: Foo", "GET /p ",
-       {"User-Agent: Foo", accept, referer, language}, "", {}},
+      {"user agent line",
+       0,
+       "",
+       {},
+       "user-agent: Foo",
+       "GET /p ",
+       {"User-Agent: Foo", accept, referer, language},
+       "",
+       {}},
       {"no defaults", 0, "", {}, "X-A: 1\r\nx-b: 2", "GET /p ", {ua, "X-A: 1", "X-B: 2"}, "", {}},
   };
   for (const Case& c : cases) {
@@ -104,8 +152,8 @@ TEST_F(WebRequestTest, MethodsBodiesAndHeadersOnTheWire) {
     WebRequest(url, c.method, c.postText, nullptr, nullptr, c.extraHeaders, nullptr, false,
                &postBytes, "", true, defaults);
     Captured sent = Dissect(server.Requests().back());
-    EXPECT_EQ(sent.requestLine.rfind(c.requestLineStart, 0), 0u) << c.name << ": "
-                                                                 << sent.requestLine;
+    EXPECT_EQ(sent.requestLine.rfind(c.requestLineStart, 0), 0u)
+        << c.name << ": " << sent.requestLine;
     std::vector<std::string> headers;
     for (const std::string& line : sent.headers) {
       if (line.rfind("Host: ", 0) != 0 && line.rfind("Content-Length: ", 0) != 0)
@@ -191,8 +239,8 @@ TEST_F(WebRequestTest, ProxiesCarryTheRequest) {
   test_support::HttpProxy httpProxy;
   test_support::SocksProxy socksProxy;
   auto through = [](const Text& url, const Text& proxy, bool socks) {
-    return AsText(WebRequest(url, 0, "", nullptr, nullptr, "", nullptr, false, nullptr, proxy,
-                             true, true, true, socks));
+    return AsText(WebRequest(url, 0, "", nullptr, nullptr, "", nullptr, false, nullptr, proxy, true,
+                             true, true, socks));
   };
 
   EXPECT_EQ(through(http.Url("/plain"), httpProxy.Address(), false), "ok");
@@ -230,8 +278,8 @@ TEST_F(WebRequestTest, UntrustedCertificateReachesNoRequest) {
   TestAuthority stranger;
   CaptureServer server(CaptureServer::Transport::Https, stranger);
   Text headers;
-  ByteSet body = WebRequest(server.Url("/api/mi?password=secret"), 0, "", nullptr, nullptr, "",
-                            &headers);
+  ByteSet body =
+      WebRequest(server.Url("/api/mi?password=secret"), 0, "", nullptr, nullptr, "", &headers);
   EXPECT_TRUE(body.empty());
   EXPECT_EQ(headers, BlankText(5000));
   EXPECT_GE(server.Connections(), 1);
@@ -296,8 +344,8 @@ TEST_F(WebRequestTest, SilentServerEndsAfterReceiveTimeout) {
 
 TEST_F(WebRequestTest, OversizedReplyHeadersLeaveBlankHeadersAndNoCookies) {
   CaptureServer server;
-  server.Script(HttpReply(200, "payload",
-                          {"Set-Cookie: sid=abc; Path=/big", "X-Filler: " + std::string(5000, 'f')}));
+  server.Script(HttpReply(
+      200, "payload", {"Set-Cookie: sid=abc; Path=/big", "X-Filler: " + std::string(5000, 'f')}));
   Text cookies, headers;
   ByteSet body = WebRequest(server.Url("/big"), 0, "", nullptr, &cookies, "", &headers);
   EXPECT_EQ(AsText(body), "payload");

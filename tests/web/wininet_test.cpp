@@ -24,8 +24,9 @@ class WinInetTest : public ::testing::Test {
   // Internet, connection and request handles for a GET of path on the server.
   void Open(const CaptureServer& server, const char* path, DWORD flags = 0) {
     internet_ = InternetOpenA("agent", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-    connection_ = InternetConnectA(internet_, "127.0.0.1", static_cast<INTERNET_PORT>(server.port()),
-                                   nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+    connection_ =
+        InternetConnectA(internet_, "127.0.0.1", static_cast<INTERNET_PORT>(server.port()), nullptr,
+                         nullptr, INTERNET_SERVICE_HTTP, 0, 0);
     request_ = HttpOpenRequestA(connection_, "GET", path, "HTTP/1.1", nullptr, nullptr, flags, 0);
     ASSERT_NE(request_, nullptr);
   }
@@ -63,14 +64,15 @@ TEST_F(WinInetTest, HandlesCloseInAnyOrder) {
   EXPECT_FALSE(InternetCloseHandle(request_));
   EXPECT_FALSE(InternetCloseHandle(nullptr));
   // A closed handle opens nothing more.
-  EXPECT_EQ(InternetConnectA(internet_, "127.0.0.1", 80, nullptr, nullptr, INTERNET_SERVICE_HTTP,
-                             0, 0),
-            nullptr);
+  EXPECT_EQ(
+      InternetConnectA(internet_, "127.0.0.1", 80, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0),
+      nullptr);
 }
 
 TEST_F(WinInetTest, RawHeadersMustFitWithTheirNul) {
   CaptureServer server(CaptureServer::Transport::Http);
-  server.SetDefaultReply(ScriptedReply{"HTTP/1.1 200 OK\nX-Bare-Lf: 1\r\nContent-Length: 2\r\n\r\nhi"});
+  server.SetDefaultReply(
+      ScriptedReply{"HTTP/1.1 200 OK\nX-Bare-Lf: 1\r\nContent-Length: 2\r\n\r\nhi"});
   Open(server, "/");
   DWORD length = 10;
   char small[10];
@@ -80,14 +82,14 @@ TEST_F(WinInetTest, RawHeadersMustFitWithTheirNul) {
   const std::string expected = "HTTP/1.1 200 OK\r\nX-Bare-Lf: 1\r\nContent-Length: 2\r\n\r\n";
   std::string buffer(expected.size(), '#');
   length = static_cast<DWORD>(buffer.size());
-  EXPECT_FALSE(HttpQueryInfoA(request_, HTTP_QUERY_RAW_HEADERS_CRLF, buffer.data(), &length,
-                              nullptr));
+  EXPECT_FALSE(
+      HttpQueryInfoA(request_, HTTP_QUERY_RAW_HEADERS_CRLF, buffer.data(), &length, nullptr));
   EXPECT_EQ(length, expected.size() + 1);
   EXPECT_EQ(buffer, std::string(expected.size(), '#'));
 
   buffer.assign(expected.size() + 1, '#');
-  EXPECT_TRUE(HttpQueryInfoA(request_, HTTP_QUERY_RAW_HEADERS_CRLF, buffer.data(), &length,
-                             nullptr));
+  EXPECT_TRUE(
+      HttpQueryInfoA(request_, HTTP_QUERY_RAW_HEADERS_CRLF, buffer.data(), &length, nullptr));
   EXPECT_EQ(length, expected.size());
   EXPECT_EQ(buffer, expected + '\0');
   EXPECT_EQ(ReadAll(), "hi");
