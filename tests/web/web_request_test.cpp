@@ -52,20 +52,16 @@ TEST_F(WebRequestTest, StepServiceCallSendsExactlyTheDefaultHeaders) {
 
   EXPECT_EQ(AsText(body), "{\"msg\":\"ok\"}");
   ASSERT_EQ(server.Requests().size(), 1u);
-  EXPECT_EQ(server.Requests()[0],
-            "GET /api/mi?user=u&password=p&step=1 HTTP/1.1\r\n"
-            "Host: 127.0.0.1:" +
-                std::to_string(server.port()) +
-                "\r\n"
-                "User-Agent: " +
-                kDefaultAgent +
-                "\r\n"
-                "Accept: */*\r\n"
-                "Referer: " +
-                url +
-                "\r\n"
-                "Accept-Language: zh-cn\r\n"
-                "\r\n");
+  // clang-format off
+  const std::string expected = "GET /api/mi?user=u&password=p&step=1 HTTP/1.1\r\n"
+                               "Host: 127.0.0.1:" + std::to_string(server.port()) + "\r\n" +
+                               "User-Agent: " + kDefaultAgent + "\r\n" +
+                               "Accept: */*\r\n" +
+                               "Referer: " + url + "\r\n" +
+                               "Accept-Language: zh-cn\r\n"
+                               "\r\n";
+  // clang-format on
+  EXPECT_EQ(server.Requests()[0], expected);
 }
 
 TEST_F(WebRequestTest, MethodsBodiesAndHeadersOnTheWire) {
@@ -79,6 +75,7 @@ TEST_F(WebRequestTest, MethodsBodiesAndHeadersOnTheWire) {
     std::vector<std::string> headersAfterHost;  // Content-Length left out
     std::string body;
     ByteSet postBytesAfter;
+    bool addDefaultHeaders = true;
   };
   const std::string ua = "User-Agent: " + kDefaultAgent;
   const std::string form = "Content-Type: application/x-www-form-urlencoded";
@@ -86,71 +83,31 @@ TEST_F(WebRequestTest, MethodsBodiesAndHeadersOnTheWire) {
   const Text url = server.Url("/p");
   const std::string accept = "Accept: */*", referer = "Referer: " + url,
                     language = "Accept-Language: zh-cn";
+  // clang-format off
   const Case cases[] = {
-      {"post",
-       1,
-       "a=1",
-       {},
-       "",
-       "POST /p ",
-       {ua, accept, referer, language, form},
-       "a=1",
-       TextToBytes("a=1")},
-      {"post bytes win",
-       1,
-       "a=1",
-       TextToBytes("b=2"),
-       "",
-       "POST /p ",
-       {ua, accept, referer, language, form},
-       "b=2",
-       TextToBytes("b=2")},
-      {"post own type",
-       1,
-       "",
-       {},
-       "content-type: text/plain",
-       "POST /p ",
-       {ua, "Content-Type: text/plain", accept, referer, language},
-       "",
-       {}},
+      {"post", 1, "a=1", {}, "", "POST /p ",
+       {ua, accept, referer, language, form}, "a=1", TextToBytes("a=1")},
+      {"post bytes win", 1, "a=1", TextToBytes("b=2"), "", "POST /p ",
+       {ua, accept, referer, language, form}, "b=2", TextToBytes("b=2")},
+      {"post own type", 1, "", {}, "content-type: text/plain", "POST /p ",
+       {ua, "Content-Type: text/plain", accept, referer, language}, "", {}},
       {"method 8", 8, "a=1", {}, "", "GET /p ", {ua, accept, referer, language}, "", {}},
       {"method -1", -1, "a=1", {}, "", "GET /p ", {ua, accept, referer, language}, "", {}},
-      {"get ignores body",
-       0,
-       "a=1",
-       TextToBytes("b=2"),
-       "",
-       "GET /p ",
-       {ua, accept, referer, language},
-       "",
-       TextToBytes("b=2")},
-      {"put",
-       3,
-       "a=1",
-       {},
-       "",
-       "PUT /p ",
-       {ua, accept, referer, language},
-       "a=1",
+      {"get ignores body", 0, "a=1", TextToBytes("b=2"), "", "GET /p ",
+       {ua, accept, referer, language}, "", TextToBytes("b=2")},
+      {"put", 3, "a=1", {}, "", "PUT /p ", {ua, accept, referer, language}, "a=1",
        TextToBytes("a=1")},
       {"delete", 5, "", {}, "", "DELETE /p ", {ua, accept, referer, language}, "", {}},
-      {"user agent line",
-       0,
-       "",
-       {},
-       "user-agent: Foo",
-       "GET /p ",
-       {"User-Agent: Foo", accept, referer, language},
-       "",
-       {}},
-      {"no defaults", 0, "", {}, "X-A: 1\r\nx-b: 2", "GET /p ", {ua, "X-A: 1", "X-B: 2"}, "", {}},
+      {"user agent line", 0, "", {}, "user-agent: Foo", "GET /p ",
+       {"User-Agent: Foo", accept, referer, language}, "", {}},
+      {"no defaults", 0, "", {}, "X-A: 1\r\nx-b: 2", "GET /p ", {ua, "X-A: 1", "X-B: 2"}, "", {},
+       false},
   };
+  // clang-format on
   for (const Case& c : cases) {
     ByteSet postBytes = c.postBytes;
-    bool defaults = std::string(c.name) != "no defaults";
     WebRequest(url, c.method, c.postText, nullptr, nullptr, c.extraHeaders, nullptr, false,
-               &postBytes, "", true, defaults);
+               &postBytes, "", true, c.addDefaultHeaders);
     Captured sent = Dissect(server.Requests().back());
     EXPECT_EQ(sent.requestLine.rfind(c.requestLineStart, 0), 0u)
         << c.name << ": " << sent.requestLine;
