@@ -28,7 +28,8 @@ constexpr DWORD INTERNET_FLAG_NO_AUTO_REDIRECT = 0x00200000;  // hand back a 3xx
 constexpr DWORD INTERNET_FLAG_SECURE = 0x00800000;            // https
 constexpr DWORD INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS = 0x00004000;  // follow http -> https
 
-// Options of InternetSetOptionA; time-outs are DWORD milliseconds (0: wait for ever).
+// Options of InternetSetOptionA; time-outs are DWORD milliseconds. The receive time-out counts
+// whole seconds without data (rounded up); 0 sets no limit of our own.
 constexpr DWORD INTERNET_OPTION_CONNECT_TIMEOUT = 2;
 constexpr DWORD INTERNET_OPTION_SEND_TIMEOUT = 5;
 constexpr DWORD INTERNET_OPTION_RECEIVE_TIMEOUT = 6;

@@ -231,6 +231,24 @@ TEST_F(WebRequestTest, UnreachableServerGivesEmptyBodyAndBlankHeaders) {
   EXPECT_EQ(returnedCookies, "");
 }
 
+TEST_F(WebRequestTest, UpperCaseSchemeCountsAsHttps) {
+  CaptureServer server;
+  EXPECT_EQ(AsText(WebRequest(ToUpper(server.Url("/up")))), "ok");
+  EXPECT_EQ(Dissect(server.Requests().at(0)).requestLine, "GET /UP HTTP/1.1");
+}
+
+TEST_F(WebRequestTest, RequestThatCannotBeSetUpLeavesOutParametersAlone) {
+  Text cookies = "a=1", returnedCookies = "kept", returnedHeaders = "kept";
+  ByteSet postBytes;
+  ByteSet body = WebRequest("https:///no-host", 1, "x=1", &cookies, &returnedCookies, "",
+                            &returnedHeaders, false, &postBytes);
+  EXPECT_TRUE(body.empty());
+  EXPECT_EQ(cookies, "a=1");
+  EXPECT_EQ(returnedCookies, "kept");
+  EXPECT_EQ(returnedHeaders, "kept");
+  EXPECT_TRUE(postBytes.empty());
+}
+
 TEST_F(WebRequestTest, UntrustedCertificateReachesNoRequest) {
   TestAuthority stranger;
   CaptureServer server(CaptureServer::Transport::Https, stranger);
