@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "tests/support/loopback_listener.h"
@@ -118,10 +119,8 @@ std::vector<std::string> SocksProxy::Targets() const {
 void SocksProxy::Serve(int fd) {
   // Version, command, port, address, then a NUL-ended user id and, in 4a, a NUL-ended name.
   std::string received;
-  auto nulCount = [&] {
-    return std::count(received.begin() + std::min<std::size_t>(8, received.size()), received.end(),
-                      '\0');
-  };
+  // NULs after the fixed 8 bytes: one ends the user id, a second the 4a host name.
+  auto endedFields = [&] { return std::count(received.begin() + 8, received.end(), '\0'); };
   while (received.size() < 8) {
     if (!ReadSome(fd, received)) return;
   }
@@ -130,7 +129,7 @@ void SocksProxy::Serve(int fd) {
   int port = bytes[2] << 8 | bytes[3];
   bool byName = bytes[4] == 0 && bytes[5] == 0 && bytes[6] == 0 && bytes[7] != 0;
   long wanted = byName ? 2 : 1;
-  while (nulCount() < wanted) {
+  while (endedFields() < wanted) {
     if (!ReadSome(fd, received)) return;
   }
   bytes = reinterpret_cast<const unsigned char*>(received.data());
