@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/blocking/blocking.h"
 #include "platform/wininet/transfer.h"
 
 namespace {
@@ -185,7 +186,7 @@ bool HttpSendRequestA(HINTERNET requestHandle, const char* headers, DWORD header
   transfer.followToHttps = (request->flags & INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS) ||
                            (request->securityFlags & SECURITY_FLAG_IGNORE_REDIRECT_TO_HTTPS);
 
-  request->reply = PerformTransfer(transfer);
+  RunBlockingCall([&] { request->reply = PerformTransfer(transfer); });
   request->readOffset = 0;
   return request->reply.complete;
 }

@@ -1,0 +1,20 @@
+#include "platform/blocking/blocking.h"
+
+#include <utility>
+
+namespace {
+BlockingCallRunner& InstalledRunner() {
+  static BlockingCallRunner runner;
+  return runner;
+}
+}  // namespace
+
+void RunBlockingCall(const std::function<void()>& call) {
+  if (InstalledRunner()) {
+    InstalledRunner()(call);
+  } else {
+    call();
+  }
+}
+
+void SetBlockingCallRunner(BlockingCallRunner runner) { InstalledRunner() = std::move(runner); }
