@@ -134,7 +134,11 @@ class EditBox : public QLineEdit {
     if (control.inputMode == InputMode::password) {
       setEchoMode(QLineEdit::Password);
       // Read by the toolkit's style as the mask.
-      if (control.maskCharacter) setProperty("maskCharacter", QChar(control.maskCharacter));
+      if (control.maskCharacter) {
+        setProperty("maskCharacter", QChar(control.maskCharacter));
+        // The mask is taken from the style when the style is set; set it again to read ours.
+        setStyle(style());
+      }
     }
   }
 };
