@@ -2,6 +2,7 @@
 #include "platform/toolkit/controls.h"
 
 #include <QAbstractButton>
+#include <QImageReader>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
@@ -143,14 +144,26 @@ class EditBox : public QLineEdit {
   }
 };
 
-bool LoadImage(const Text& path, QPixmap* image) { return image->load(ToQString(path)); }
+// Keeps no more of the image than `visible` can show; decoded straight, past the pixmap cache,
+// so a large background costs only what the window shows.
+bool LoadImage(const Text& path, QPixmap* image, QSize visible = {}) {
+  QImageReader reader(ToQString(path));
+  QImage decoded = reader.read();
+  if (decoded.isNull()) return false;
+  if (visible.isValid()) decoded = decoded.copy(QRect(QPoint(), decoded.size().boundedTo(visible)));
+  *image = QPixmap::fromImage(std::move(decoded));
+  return true;
+}
 
 QWidget* CreateWidget(const ControlDescription& control, const WindowDescription& window,
                       QWidget* parent) {
   switch (control.kind) {
     case ControlKind::pictureBox: {
       QPixmap image;
-      if (!control.image.empty() && !LoadImage(control.image, &image)) return nullptr;
+      if (!control.image.empty() &&
+          !LoadImage(control.image, &image, QSize(control.width, control.height))) {
+        return nullptr;
+      }
       return new PictureBox(control, window, std::move(image), parent);
     }
     case ControlKind::transparentLabel:
