@@ -164,6 +164,40 @@ TEST_F(Input, ProgramRunsUntilTheLastWindowIsGone) {
   EXPECT_FALSE(IsWindowLoaded(HelpWindow));
 }
 
+TEST_F(Input, CloseMessageDestroysAfterTheCall) {
+  EXPECT_EQ(SendWindowMessage(MainWindow, WM_CLOSE, 0, 0), 0);
+  EXPECT_TRUE(IsWindowLoaded(MainWindow));
+  Settle();
+  EXPECT_FALSE(IsWindowLoaded(MainWindow));
+  EXPECT_EQ(SendWindowMessage(MainWindow, WM_CLOSE, 0, 0), 0);  // not loaded: nothing happens
+}
+
+TEST_F(Input, DescriptionThatCannotBeBuiltLoadsNothing) {
+  auto label = [](const char* name, const char* parent) {
+    return ControlDescription{.kind = ControlKind::transparentLabel,
+                              .name = name,
+                              .parent = parent,
+                              .width = 10,
+                              .height = 10};
+  };
+  ControlDescription missingImage{.kind = ControlKind::pictureBox,
+                                  .name = "box",
+                                  .width = 10,
+                                  .height = 10,
+                                  .image = ":/forms/no_such_image.png"};
+  const WindowDescription broken[] = {
+      {.name = "UnknownParent", .width = 50, .height = 50, .controls = {label("a", "nowhere")}},
+      {.name = "RepeatedName", .width = 50, .height = 50, .controls = {label("a", ""), label("a", "")}},
+      {.name = "MissingImage", .width = 50, .height = 50, .controls = {missingImage}},
+  };
+  for (const WindowDescription& window : broken) {
+    SCOPED_TRACE(window.name);
+    EXPECT_FALSE(LoadWindow(window));
+    EXPECT_FALSE(IsWindowLoaded(window));
+    EXPECT_EQ(WindowWidget(window.name.c_str()), nullptr);
+  }
+}
+
 TEST_F(Input, MessageBoxHasCaptionTextOneOkButtonAndNoIcon) {
   std::vector<ShownMessage> shown;
   WatchMessages([&](const ShownMessage& message) { shown.push_back(message); });

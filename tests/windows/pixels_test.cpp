@@ -1,6 +1,8 @@
 // The rendered skin: background colours, the edge line, the title text and the button images.
 // Also saves both windows as screenshots for a person to look at.
 #include <QImage>
+#include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -61,6 +63,27 @@ TEST_F(Pixels, MainWindowSkin) {
   EXPECT_EQ(image.pixel(221 + 12, 27), kBackground);
   EXPECT_EQ(image.pixel(221 + 36, 27), kBackground);
   EXPECT_EQ(image.pixel(221 + 24, 25), kBackground);
+}
+
+TEST_F(Pixels, PictureButtonShowsHoverAndPressedImages) {
+  ASSERT_TRUE(LoadWindow(MainWindow));
+  Settle();
+  QWindow* handle = WindowWidget("MainWindow")->windowHandle();
+  const QPoint bar(221 + 24, 27);  // on the minimise bar
+  // The offscreen platform reports no pointer entering a window; tell the window as one would.
+  QEnterEvent enter(QPointF(150, 300), QPointF(150, 300), handle->mapToGlobal(QPointF(150, 300)));
+  QCoreApplication::sendEvent(handle, &enter);
+  QTest::mouseMove(handle, bar);
+  Settle();
+  EXPECT_EQ(Render("MainWindow").pixel(bar), kWhite);
+  QTest::mousePress(handle, Qt::LeftButton, {}, bar);
+  EXPECT_EQ(Render("MainWindow").pixel(bar), 0xFF71B43E);
+  // Let go outside the button, so it is not clicked.
+  QTest::mouseMove(handle, QPoint(150, 300));
+  QTest::mouseRelease(handle, Qt::LeftButton, {}, QPoint(150, 300));
+  Settle();
+  EXPECT_EQ(Render("MainWindow").pixel(bar), kButtonGrey);
+  EXPECT_FALSE(WindowWidget("MainWindow")->isMinimized());
 }
 
 TEST_F(Pixels, HelpWindowSkin) {
