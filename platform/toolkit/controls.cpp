@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 
 #include "platform/toolkit/qt_text.h"
 #include "platform/toolkit/toolkit_internal.h"
@@ -126,6 +127,7 @@ class EditBox : public QLineEdit {
   EditBox(const ControlDescription& control, QWidget* parent)
       : QLineEdit(ToQString(control.text), parent) {
     setFont(FontFor(control.font));
+    setMaxLength(std::numeric_limits<int>::max());  // no limit of its own
     setFrame(control.border);
     setAlignment((AlignmentOf(control) & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter);
     QPalette colours = palette();

@@ -138,6 +138,9 @@ TEST_F(Input, WindowPropertiesReadBackWhatWasWritten) {
   WriteProperty({MainWindow, G("透明标签_标题")}, TextProperty::text, G("标题"));
   EXPECT_EQ(ReadProperty({MainWindow, G("透明标签_标题")}, TextProperty::text), G("标题"));
   EXPECT_EQ(ReadProperty({MainWindow, G("没有这个控件")}, TextProperty::text), "");
+  const Text longAccount(40000, 'a');  // edit boxes have no length limit of their own
+  WriteProperty({MainWindow, G("编辑框_帐号")}, TextProperty::text, longAccount);
+  EXPECT_EQ(ReadProperty({MainWindow, G("编辑框_帐号")}, TextProperty::text), longAccount);
   EXPECT_EQ(ReadProperty(HelpWindow, NumberProperty::left), 0);  // not loaded
 }
 
