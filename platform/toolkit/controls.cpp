@@ -1,6 +1,7 @@
 // Picture box, transparent label, edit box, button and picture button.
 #include "platform/toolkit/controls.h"
 
+#include <qdrawutil.h>
 #include <QAbstractButton>
 #include <QImageReader>
 #include <QLineEdit>
@@ -8,7 +9,6 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
-#include <qdrawutil.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -27,11 +27,10 @@ constexpr int kDefaultGuiFontHeight = 12;
 QColor ColourOf(std::uint32_t rgb) { return QColor(QRgb(0xFF000000u | rgb)); }
 
 Qt::Alignment AlignmentOf(const ControlDescription& control) {
-  Qt::Alignment horizontal = control.horizontalAlignment == HorizontalAlignment::centre
-                                 ? Qt::AlignHCenter
-                             : control.horizontalAlignment == HorizontalAlignment::right
-                                 ? Qt::AlignRight
-                                 : Qt::AlignLeft;
+  Qt::Alignment horizontal =
+      control.horizontalAlignment == HorizontalAlignment::centre  ? Qt::AlignHCenter
+      : control.horizontalAlignment == HorizontalAlignment::right ? Qt::AlignRight
+                                                                  : Qt::AlignLeft;
   Qt::Alignment vertical = control.verticalAlignment == VerticalAlignment::centre ? Qt::AlignVCenter
                            : control.verticalAlignment == VerticalAlignment::bottom
                                ? Qt::AlignBottom

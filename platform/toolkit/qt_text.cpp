@@ -4,7 +4,8 @@
 
 QString ToQString(const Text& gbk) {
   std::u16string utf16 = Utf16FromGbk(gbk);
-  return QString(reinterpret_cast<const QChar*>(utf16.data()), static_cast<qsizetype>(utf16.size()));
+  return QString(reinterpret_cast<const QChar*>(utf16.data()),
+                 static_cast<qsizetype>(utf16.size()));
 }
 
 Text FromQString(const QString& text) {

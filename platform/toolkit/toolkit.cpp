@@ -103,7 +103,8 @@ void RaiseEvent(const WindowDescription& window, const Text& handlerName) {
 
 void ScheduleDestroy(QWidget* window) {
   QPointer<SkinnedWindow> target = dynamic_cast<SkinnedWindow*>(window);
-  QMetaObject::invokeMethod(qApp, [target] { DestroyNow(target); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      qApp, [target] { DestroyNow(target); }, Qt::QueuedConnection);
 }
 
 void InitialiseToolkit() {

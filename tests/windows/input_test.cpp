@@ -32,12 +32,8 @@ TEST_F(Input, PressOnBackgroundOrTitleDragsOtherControlsDoNot) {
     const char* pressedOn;  // a control, or nullptr for the bare background
     bool drags;
   } cases[] = {
-      {nullptr, true},
-      {"透明标签_标题", true},
-      {"编辑框_帐号", false},
-      {"按钮_提交", false},
-      {"图形按钮_最小化", false},
-      {"透明标签6", false},
+      {nullptr, true},      {"透明标签_标题", true},    {"编辑框_帐号", false},
+      {"按钮_提交", false}, {"图形按钮_最小化", false}, {"透明标签6", false},
   };
   const QPoint by(30, 20);
   for (const auto& c : cases) {
@@ -190,7 +186,10 @@ TEST_F(Input, DescriptionThatCannotBeBuiltLoadsNothing) {
                                   .image = ":/forms/no_such_image.png"};
   const WindowDescription broken[] = {
       {.name = "UnknownParent", .width = 50, .height = 50, .controls = {label("a", "nowhere")}},
-      {.name = "RepeatedName", .width = 50, .height = 50, .controls = {label("a", ""), label("a", "")}},
+      {.name = "RepeatedName",
+       .width = 50,
+       .height = 50,
+       .controls = {label("a", ""), label("a", "")}},
       {.name = "MissingImage", .width = 50, .height = 50, .controls = {missingImage}},
   };
   for (const WindowDescription& window : broken) {
