@@ -11,7 +11,6 @@
 #include <QPushButton>
 
 #include <algorithm>
-#include <cstdlib>
 #include <limits>
 
 #include "platform/toolkit/qt_text.h"
