@@ -14,11 +14,22 @@ int TrailCount(unsigned char lead) {
   return -1;
 }
 
+// Script texts are mostly plain ASCII, which reads the same in both encodings.
+bool IsAscii(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80 || c == '\0') return false;
+  }
+  return true;
+}
+
 }  // namespace
 
-std::string EngineStringFromText(const Text& text) { return Utf8FromGbk(text); }
+std::string EngineStringFromText(const Text& text) {
+  return IsAscii(text) ? text : Utf8FromGbk(text);
+}
 
 Text TextFromEngineString(std::string_view engineString) {
+  if (IsAscii(engineString)) return Text(engineString);
   constexpr char16_t kReplacement = u'?';
   std::u16string units;
   units.reserve(engineString.size());

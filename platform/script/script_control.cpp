@@ -5,8 +5,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "duktape.h"
+#include "platform/script/compiled_code_cache.h"
 #include "platform/script/engine_strings.h"
 #include "platform/script/script_limits.h"
 
@@ -34,6 +36,8 @@ struct Call {
   bool wantResult = false;
   bool compiled = false;
   ScriptValue result;
+  std::optional<std::string> cachedBytecode;  // for programs compiled before
+  std::string newBytecode;                    // of a program worth keeping
 };
 
 [[noreturn]] void FatalError(void*, const char* message) {
@@ -86,11 +90,31 @@ ScriptValue ReadValue(duk_context* heap) {
   return value;
 }
 
-duk_ret_t RunCall(duk_context* heap, void* data) {
-  auto& call = *static_cast<Call*>(data);
+// Leaves the compiled program on the stack, loaded from bytecode kept from an earlier compile
+// of the same text when there is one.
+void CompileOrLoad(duk_context* heap, Call& call) {
+  if (call.cachedBytecode) {
+    void* buffer = duk_push_fixed_buffer(heap, call.cachedBytecode->size());
+    std::memcpy(buffer, call.cachedBytecode->data(), call.cachedBytecode->size());
+    duk_load_function(heap);
+    return;
+  }
   duk_push_lstring(heap, call.source.data(), call.source.size());
   duk_push_string(heap, "script");
   duk_compile(heap, call.compileFlags);
+  if (call.compileFlags == 0 && call.source.size() >= kSmallestCachedProgram) {
+    duk_dup_top(heap);
+    duk_dump_function(heap);
+    duk_size_t size = 0;
+    const char* bytes = static_cast<const char*>(duk_get_buffer_data(heap, -1, &size));
+    call.newBytecode.assign(bytes, size);
+    duk_pop(heap);
+  }
+}
+
+duk_ret_t RunCall(duk_context* heap, void* data) {
+  auto& call = *static_cast<Call*>(data);
+  CompileOrLoad(heap, call);
   call.compiled = true;
   duk_call(heap, 0);
   if (call.wantResult) call.result = ReadValue(heap);
@@ -230,11 +254,15 @@ class ScriptEngine {
     call.source = EngineStringFromText(code);
     call.compileFlags = compileFlags;
     call.wantResult = wantResult;
+    if (compileFlags == 0 && call.source.size() >= kSmallestCachedProgram) {
+      call.cachedBytecode = FindCompiledCode(call.source);
+    }
     bool ok = false;
     {
       ScriptLimitScope limited(limits_, kRunningTimeLimit);
       ok = duk_safe_call(heap_, RunCall, &call, 0, 1) == DUK_EXEC_SUCCESS;
     }
+    if (!call.newBytecode.empty()) KeepCompiledCode(call.source, std::move(call.newBytecode));
     if (ok) {
       result_ = std::move(call.result);
     } else {

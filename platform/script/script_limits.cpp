@@ -45,7 +45,9 @@ bool DeadlinePassed(ScriptHeapLimits& limits) {
 
 }  // namespace
 
+// A heap made without our limits (heapUserData null) runs unchecked.
 extern "C" int ScriptDeadlinePassed(void* heapUserData) {
+  if (heapUserData == nullptr) return 0;
   return DeadlinePassed(*static_cast<ScriptHeapLimits*>(heapUserData)) ? 1 : 0;
 }
 

@@ -146,6 +146,25 @@ TEST(ScriptControl, EngineLivesUntilItsLastReference) {
   EXPECT_EQ(EvalText(second, "kept"), "yes");
 }
 
+// A long program added to a second engine is loaded from the first one's bytecode; it must act
+// exactly as compiled code does, line numbers of its errors included.
+TEST(ScriptControl, ProgramAddedAgainBehavesTheSame) {
+  Text program = "var counter = 0;\nfunction bump() { counter++; return counter; }\n"
+                 "function fail() {\n  return missingName;\n}\n";
+  while (program.size() < 4096) program += "// padding to make the program worth keeping\n";
+  program += "bump();";
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    ScriptControl engine = NewEngine();
+    ASSERT_TRUE(ScriptAddCode(engine, program));
+    EXPECT_EQ(EvalText(engine, "bump()"), "2");
+    EXPECT_EQ(EvalText(engine, "delete counter; typeof counter"), "number");  // declared var
+    EXPECT_FALSE(ScriptEval(engine, "fail()"));
+    EXPECT_EQ(ErrorNumber(engine, "Number"), 5009);
+    EXPECT_EQ(ErrorNumber(engine, "Line"), 4);
+  }
+}
+
 // Each hostile script fails within the running-time limit (2 s) plus slack, and the engine
 // answers afterwards. Regular expressions and getters are held to the limit in the document's
 // hostile reply tests.
