@@ -51,8 +51,7 @@ bool AddDocumentItem(JsonDocument* self, const Text& value, const Text& path, bo
                                     ItemScript(value, raw) + ")");
 }
 
-std::unique_ptr<JsonDocument> GetItemSubDocument(JsonDocument* self, int index,
-                                                 const Text& path) {
+std::unique_ptr<JsonDocument> GetItemSubDocument(JsonDocument* self, int index, const Text& path) {
   return DocumentHolding(
       EvalText(self->engine, JsonScript(ItemPath(ResolvedPath(self, path), index))));
 }
@@ -63,8 +62,7 @@ Text GetDocumentItemText(JsonDocument* self, int index, const Text& path, bool a
   return EvalText(self->engine, item + kBackslashesBack);
 }
 
-bool SetDocumentItem(JsonDocument* self, int index, const Text& path, const Text& value,
-                     bool raw) {
+bool SetDocumentItem(JsonDocument* self, int index, const Text& path, const Text& value, bool raw) {
   Text item = ItemPath(ResolvedPath(self, path), index);
   return EvalBool(self->engine, item + " = " + ItemScript(value, raw));
 }
@@ -74,14 +72,13 @@ bool RemoveDocumentItem(JsonDocument* self, int index, const Text& path) {
   return EvalBool(self->engine, resolved + ".splice(" + NumberToText(index) + ", 1)");
 }
 
-int GetDocumentLeafValues(JsonDocument* self, TextArray* values, const Text& path,
-                          bool recursive) {
+int GetDocumentLeafValues(JsonDocument* self, TextArray* values, const Text& path, bool recursive) {
   TextArray scratch;
   if (values == nullptr) values = &scratch;
   Text resolved = ResolvedPath(self, path);
   Exec(self->engine, "var str_all = new Array()");
   Exec(self->engine, "get__nodeValue(" + resolved + ", " + (recursive ? "true" : "false") + ")");
-  *values = SplitText(EvalText(self->engine, "str_all.join('" + kLeafSeparator + "')"),
-                      kLeafSeparator);
+  *values =
+      SplitText(EvalText(self->engine, "str_all.join('" + kLeafSeparator + "')"), kLeafSeparator);
   return static_cast<int>(values->size());
 }

@@ -13,8 +13,8 @@ Text QuotedLiteralBody(const Text& value) {
   };
   Text body = value;
   for (const auto& escape : kEscapes) {
-    body = ReplaceText(body, escape.found, Text(escape.replacement), std::nullopt, std::nullopt,
-                       true);
+    body =
+        ReplaceText(body, escape.found, Text(escape.replacement), std::nullopt, std::nullopt, true);
   }
   return body;
 }
@@ -33,14 +33,13 @@ bool SetDocumentValue(JsonDocument* self, const Text& path, const Text& value, b
     Text merged = value.empty() ? Text("{}") : value;
     Text tag = EvalText(self->engine, TypeTagScript(resolved));
     if (found && tag == "[object Object]") {
-      return EvalBool(self->engine,
-                      resolved + " = get__extend(" + resolved + ", " + merged + ")");
+      return EvalBool(self->engine, resolved + " = get__extend(" + resolved + ", " + merged + ")");
     }
     return EvalBool(self->engine, resolved + " = eval(" + value + ")");
   }
   // Backslashes are kept as U+2400 inside the engine and given back on the way out.
-  return EvalBool(self->engine, resolved + " = '" + QuotedLiteralBody(value) +
-                                    "'.replace(/\\\\/g, str_Code)");
+  return EvalBool(self->engine,
+                  resolved + " = '" + QuotedLiteralBody(value) + "'.replace(/\\\\/g, str_Code)");
 }
 
 bool SetDocumentJson(JsonDocument* self, const Text& path, const Text& json) {
@@ -61,8 +60,8 @@ int GetDocumentType(JsonDocument* self, const Text& path) {
     const char* tag;
     JsonType type;
   } kTypes[] = {
-      {"[object String]", kJsonString}, {"[object Array]", kJsonArray},
-      {"[object Object]", kJsonObject}, {"[object Number]", kJsonNumber},
+      {"[object String]", kJsonString},   {"[object Array]", kJsonArray},
+      {"[object Object]", kJsonObject},   {"[object Number]", kJsonNumber},
       {"[object Boolean]", kJsonBoolean},
   };
   Text tag = EvalText(self->engine, TypeTagScript(resolved));

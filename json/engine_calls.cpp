@@ -1,9 +1,7 @@
 // The engine call forms every document operation goes through.
 #include "json/document_internal.h"
 
-bool AddCode(const ScriptControl& engine, const Text& code) {
-  return ScriptAddCode(engine, code);
-}
+bool AddCode(const ScriptControl& engine, const Text& code) { return ScriptAddCode(engine, code); }
 
 bool EvalBool(const ScriptControl& engine, const Text& code) {
   std::optional<ScriptValue> value = ScriptEval(engine, code);

@@ -10,13 +10,13 @@
 namespace {
 
 const JsonDocumentTable kTable = {
-    DestroyDocument,       CopyDocument,        CreateDocumentEngine, ParseDocument,
-    ClearDocument,         DocumentToText,      SetDocumentValue,     SetDocumentJson,
-    ResolveDocumentPath,   DocumentValueExists, GetDocumentType,      GetDocumentText,
-    GetDocumentNames,      GetDocumentCount,    GetSubDocument,       AddDocumentItem,
-    GetItemSubDocument,    GetDocumentItemText, SetDocumentItem,      RemoveDocumentItem,
-    DeleteDocumentValue,   SetDocumentNumber,   GetDocumentNumber,    GetDocumentJson,
-    GetDocumentEngine,     GetDocumentLeafValues,
+    DestroyDocument,     CopyDocument,          CreateDocumentEngine, ParseDocument,
+    ClearDocument,       DocumentToText,        SetDocumentValue,     SetDocumentJson,
+    ResolveDocumentPath, DocumentValueExists,   GetDocumentType,      GetDocumentText,
+    GetDocumentNames,    GetDocumentCount,      GetSubDocument,       AddDocumentItem,
+    GetItemSubDocument,  GetDocumentItemText,   SetDocumentItem,      RemoveDocumentItem,
+    DeleteDocumentValue, SetDocumentNumber,     GetDocumentNumber,    GetDocumentJson,
+    GetDocumentEngine,   GetDocumentLeafValues,
 };
 
 const Text kDocumentName = "da";

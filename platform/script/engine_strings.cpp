@@ -59,3 +59,9 @@ Text TextFromEngineString(std::string_view engineString) {
   }
   return GbkFromUtf16(units);
 }
+
+Text TextAt(duk_context* heap, duk_idx_t index) {
+  duk_size_t length = 0;
+  const char* bytes = duk_get_lstring(heap, index, &length);
+  return bytes == nullptr ? Text() : TextFromEngineString(std::string_view(bytes, length));
+}

@@ -10,6 +10,7 @@
 #include "duktape.h"
 #include "platform/script/compiled_code_cache.h"
 #include "platform/script/engine_strings.h"
+#include "platform/script/script_error.h"
 #include "platform/script/script_limits.h"
 
 namespace {
@@ -17,18 +18,6 @@ namespace {
 constexpr std::chrono::milliseconds kRunningTimeLimit{2000};
 constexpr std::chrono::milliseconds kErrorReadingTimeLimit{100};
 constexpr std::size_t kMemoryCap = 64u * 1024 * 1024;
-
-constexpr int kSyntaxErrorNumber = 1002;
-constexpr int kThrownErrorNumber = 5022;
-
-// What the Error object reports.
-struct ErrorRecord {
-  int number = 0;
-  Text source;
-  Text description;
-  Text lineText;
-  int line = 0;
-};
 
 struct Call {
   std::string source;
@@ -44,12 +33,6 @@ struct Call {
   // Only reached on a fault inside the engine itself: every call we make is a protected one.
   std::fprintf(stderr, "script engine: fatal error: %s\n", message ? message : "");
   std::abort();
-}
-
-Text EngineText(duk_context* heap, duk_idx_t index) {
-  duk_size_t length = 0;
-  const char* bytes = duk_get_lstring(heap, index, &length);
-  return bytes == nullptr ? Text() : TextFromEngineString(std::string_view(bytes, length));
 }
 
 // Reads the value at the stack top; an object gives way to its default value, which may run
@@ -84,7 +67,7 @@ ScriptValue ReadValue(duk_context* heap) {
       [[fallthrough]];
     case DUK_TYPE_STRING:
       value.kind = ScriptValue::Kind::kText;
-      value.text = EngineText(heap, -1);
+      value.text = TextAt(heap, -1);
       break;
   }
   return value;
@@ -121,58 +104,6 @@ duk_ret_t RunCall(duk_context* heap, void* data) {
   return 0;
 }
 
-// Property `name` of the error at index -1 as a string or a number, when it is one.
-void ReadErrorProperty(duk_context* heap, const char* name, Text* text, int* number) {
-  duk_get_prop_string(heap, -1, name);
-  if (text != nullptr && duk_is_string(heap, -1) && !duk_is_symbol(heap, -1)) {
-    *text = EngineText(heap, -1);
-  }
-  if (number != nullptr && duk_is_number(heap, -1)) {
-    *number = static_cast<int>(duk_get_number(heap, -1));
-  }
-  duk_pop(heap);
-}
-
-int ErrorNumber(const Text& name) {
-  static const struct {
-    const char* name;
-    int number;
-  } kNumbers[] = {{"SyntaxError", kSyntaxErrorNumber},
-                  {"ReferenceError", 5009},
-                  {"TypeError", 5007},
-                  {"RangeError", 5029}};
-  for (const auto& entry : kNumbers) {
-    if (name == entry.name) return entry.number;
-  }
-  return kThrownErrorNumber;
-}
-
-// Describes the thrown value at index -1; reading its properties may run script.
-duk_ret_t DescribeError(duk_context* heap, void* data) {
-  ErrorRecord& record = *static_cast<ErrorRecord*>(data);
-  if (!duk_is_error(heap, -1)) return 0;
-  Text name;
-  ReadErrorProperty(heap, "name", &name, nullptr);
-  record.number = ErrorNumber(name);
-  ReadErrorProperty(heap, "message", &record.description, nullptr);
-  ReadErrorProperty(heap, "lineNumber", nullptr, &record.line);
-  return 0;
-}
-
-// Line `line` (1-based) of code, without its line end.
-Text CodeLine(const Text& code, int line) {
-  std::size_t start = 0;
-  for (int i = 1; i < line; ++i) {
-    start = code.find('\n', start);
-    if (start == Text::npos) return Text();
-    ++start;
-  }
-  std::size_t end = code.find('\n', start);
-  Text text = code.substr(start, end == Text::npos ? Text::npos : end - start);
-  if (!text.empty() && text.back() == '\r') text.pop_back();
-  return text;
-}
-
 bool IsLanguage(const Text& language) {
   Text lower = language;
   for (char& c : lower) {
@@ -202,11 +133,9 @@ class ScriptEngine {
 
   bool Created() const { return heap_ != nullptr; }
 
-  // The engine's own "Duktape" object is the one global beyond the standard built-ins; scripts
-  // get no way to finalizers, coroutines or the engine's internals.
-  bool RemoveEngineGlobals() {
-    return Run("delete this.Duktape", DUK_COMPILE_EVAL, false);
-  }
+  // The engine's own "Duktape" object would give scripts finalizers, coroutines and the
+  // engine's internals; the language's built-ins are all they keep.
+  bool RemoveEngineGlobals() { return Run("delete this.Duktape", DUK_COMPILE_EVAL, false); }
 
   bool SetLanguage(const Text& language) {
     if (!IsLanguage(language)) return false;
@@ -222,34 +151,14 @@ class ScriptEngine {
   }
 
   std::optional<ScriptValue> ErrorProperty(std::string_view name) const {
-    auto number = [](int n) {
-      ScriptValue value;
-      value.kind = ScriptValue::Kind::kNumber;
-      value.number = n;
-      return value;
-    };
-    auto text = [](const Text& t) {
-      ScriptValue value;
-      value.kind = ScriptValue::Kind::kText;
-      value.text = t;
-      return value;
-    };
-    if (name == "Number") return number(error_.number);
-    if (name == "Source") return text(error_.source);
-    if (name == "Description") return text(error_.description);
-    if (name == "HelpFile") return text(Text());
-    if (name == "HelpContext") return number(0);
-    if (name == "Text") return text(error_.lineText);
-    if (name == "Line") return number(error_.line);
-    if (name == "Column") return number(0);
-    return std::nullopt;
+    return ErrorObjectProperty(error_, name);
   }
 
   bool LanguageSet() const { return languageSet_; }
 
  private:
   bool Run(const Text& code, duk_uint_t compileFlags, bool wantResult) {
-    error_ = ErrorRecord();
+    error_ = ScriptErrorRecord();
     Call call;
     call.source = EngineStringFromText(code);
     call.compileFlags = compileFlags;
@@ -266,29 +175,18 @@ class ScriptEngine {
     if (ok) {
       result_ = std::move(call.result);
     } else {
-      error_ = DescribeFailure(call.compiled);
-      if (!call.compiled) error_.lineText = CodeLine(code, error_.line);
+      // A call that ran out of time has no time left, and reading an error may run its getters.
+      ScriptLimitScope limited(limits_, kErrorReadingTimeLimit);
+      error_ = DescribeThrownValue(heap_, call.compiled, code);
     }
     duk_set_top(heap_, 0);
     return ok;
   }
 
-  // Describes the thrown value at the stack top. A call that ran out of time has no time left,
-  // so the description gets a short budget of its own (reading an error may run its getters).
-  ErrorRecord DescribeFailure(bool compiled) {
-    ErrorRecord record;
-    record.number = kThrownErrorNumber;
-    record.source = compiled ? "JavaScript runtime error" : "JavaScript compilation error";
-    record.description = "Exception thrown and not caught";
-    ScriptLimitScope limited(limits_, kErrorReadingTimeLimit);
-    duk_safe_call(heap_, DescribeError, &record, 1, 1);
-    return record;
-  }
-
   ScriptHeapLimits limits_;
   duk_context* heap_ = nullptr;
   bool languageSet_ = false;
-  ErrorRecord error_;
+  ScriptErrorRecord error_;
   ScriptValue result_;
 };
 
@@ -311,8 +209,7 @@ std::optional<ScriptValue> ScriptEval(const ScriptControl& engine, const Text& c
   return engine->Eval(code);
 }
 
-std::optional<ScriptValue> ScriptErrorProperty(const ScriptControl& engine,
-                                               std::string_view name) {
+std::optional<ScriptValue> ScriptErrorProperty(const ScriptControl& engine, std::string_view name) {
   if (engine == nullptr) return std::nullopt;
   return engine->ErrorProperty(name);
 }

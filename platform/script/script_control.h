@@ -57,9 +57,9 @@ std::optional<ScriptValue> ScriptErrorProperty(const ScriptControl& engine, std:
 
 // The automation conversions (to VT_BOOL, VT_BSTR, VT_R8); empty when the value does not convert.
 // Bool: an object is true (as in the script), undefined is false, numbers are true unless 0, a
-// text must read true or false (any case) or be a number. Text: undefined is empty, booleans read True or False, numbers use up to 15
-// significant digits. Number: undefined is 0, true is -1, false 0, a text must be a decimal
-// number. Null converts to none of them.
+// text must read true or false (any case) or be a number. Text: undefined is empty, booleans read
+// True or False, numbers use up to 15 significant digits. Number: undefined is 0, true is -1, false
+// 0, a text must be a decimal number. Null converts to none of them.
 std::optional<bool> ScriptValueToBool(const ScriptValue& value);
 std::optional<Text> ScriptValueToText(const ScriptValue& value);
 std::optional<double> ScriptValueToNumber(const ScriptValue& value);

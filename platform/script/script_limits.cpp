@@ -63,9 +63,7 @@ extern "C" int ScriptNativeLimitReached(void) {
   return DeadlinePassed(*limits) ? 1 : 0;
 }
 
-void* ScriptAlloc(void* limits, std::size_t size) {
-  return ScriptRealloc(limits, nullptr, size);
-}
+void* ScriptAlloc(void* limits, std::size_t size) { return ScriptRealloc(limits, nullptr, size); }
 
 void* ScriptRealloc(void* limitsData, void* block, std::size_t size) {
   auto& limits = *static_cast<ScriptHeapLimits*>(limitsData);

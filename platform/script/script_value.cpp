@@ -58,7 +58,8 @@ Text NumberText(double number) {
   if (std::isinf(number)) return number > 0 ? "Infinity" : "-Infinity";
   // Like "%.15G", without the C locale's say in the decimal point.
   char buffer[32];
-  auto end = std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::general, 15).ptr;
+  auto end =
+      std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::general, 15).ptr;
   Text text(buffer, end);
   for (char& c : text) {
     if (c == 'e') c = 'E';

@@ -25,10 +25,21 @@ TEST(DocumentScript, OwnJsonActsAsTheNativeOne) {
   ScriptControl engine = EngineWithScript("var native = JSON; JSON = undefined;");
   ASSERT_EQ(EvalText(engine, "JSON === native"), "False");
   const char* values[] = {
-      "null", "true", "-0.5", "1e21", "NaN", "'text'", "'quote \" back \\\\ \\n \\u0001 \\u2028'",
-      "'数据'", "[]", "[1, 'a', null, undefined, function () {}]", "{}",
+      "null",
+      "true",
+      "-0.5",
+      "1e21",
+      "NaN",
+      "'text'",
+      "'quote \" back \\\\ \\n \\u0001 \\u2028'",
+      "'数据'",
+      "[]",
+      "[1, 'a', null, undefined, function () {}]",
+      "{}",
       "{ a: 1, b: [true, { c: 'x' }], skip: undefined, f: function () {} }",
-      "new Date(0)", "{ toJSON: function () { return 'custom'; } }", "new String('boxed')",
+      "new Date(0)",
+      "{ toJSON: function () { return 'custom'; } }",
+      "new String('boxed')",
   };
   for (const char* value : values) {
     SCOPED_TRACE(value);
@@ -39,8 +50,9 @@ TEST(DocumentScript, OwnJsonActsAsTheNativeOne) {
               EvalText(engine, "native.stringify(" + expression + ", null, 2)"));
   }
   EXPECT_EQ(EvalText(engine, "JSON.stringify({ a: 1, b: 2 }, ['b'])"), "{\"b\":2}");
-  EXPECT_EQ(EvalText(engine, "JSON.stringify({ a: 1, b: 2 }, function (k, v) {"
-                             " return k == 'a' ? undefined : v; })"),
+  EXPECT_EQ(EvalText(engine,
+                     "JSON.stringify({ a: 1, b: 2 }, function (k, v) {"
+                     " return k == 'a' ? undefined : v; })"),
             "{\"b\":2}");
   EXPECT_EQ(EvalText(engine, "JSON.stringify(undefined)"), "");
 }
@@ -48,8 +60,14 @@ TEST(DocumentScript, OwnJsonActsAsTheNativeOne) {
 TEST(DocumentScript, OwnJsonParses) {
   ScriptControl engine = EngineWithScript("var native = JSON; JSON = undefined;");
   const char* texts[] = {
-      "0", "-1.5e3", "true", "null", "\"a\\\"b\\\\c\\/d\\n\\u0041\\ud83d\\ude00\"",
-      " { \"a\" : [1, 2, {\"b\": null}], \"c\": \"\" } ", "[]", "{}",
+      "0",
+      "-1.5e3",
+      "true",
+      "null",
+      "\"a\\\"b\\\\c\\/d\\n\\u0041\\ud83d\\ude00\"",
+      " { \"a\" : [1, 2, {\"b\": null}], \"c\": \"\" } ",
+      "[]",
+      "{}",
   };
   for (const char* text : texts) {
     SCOPED_TRACE(text);
@@ -58,7 +76,7 @@ TEST(DocumentScript, OwnJsonParses) {
               EvalText(engine, "native.stringify(native.parse(" + literal + "))"));
   }
   // Each is a valid script string literal holding text that is not JSON.
-  const char* broken[] = {"",  "{",      "[1,]", "{\"a\":1,}",          "{a:1}",         "01",
+  const char* broken[] = {"",    "{",   "[1,]",  "{\"a\":1,}",    "{a:1}",     "01",
                           "1 2", "tru", "[1 2]", "\"tab\there\"", "\"\\\\x\"", "\\u0027x\\u0027"};
   for (const char* text : broken) {
     SCOPED_TRACE(text);
@@ -67,8 +85,9 @@ TEST(DocumentScript, OwnJsonParses) {
     EXPECT_EQ(ScriptValueToNumber(*ScriptErrorProperty(engine, "Number")), 1002);
     EXPECT_EQ(ScriptErrorProperty(engine, "Description")->text.substr(0, 6), "JSON: ");
   }
-  EXPECT_EQ(EvalText(engine, "JSON.parse('{\"a\":1,\"b\":2}', function (k, v) {"
-                             " return k == 'a' ? undefined : v; }).toJSONString()"),
+  EXPECT_EQ(EvalText(engine,
+                     "JSON.parse('{\"a\":1,\"b\":2}', function (k, v) {"
+                     " return k == 'a' ? undefined : v; }).toJSONString()"),
             "{\"b\":2}");
 }
 

@@ -46,7 +46,7 @@ TEST(JsonDocument, ParseResults) {
       {"{}", false, true, "{}"},
       {"[1,\"a\"]", false, true, "[1,\"a\"]"},
       {"{\"a\":1} ", false, true, "{\"a\":1}"},
-      {"\"abc\"", false, false, "null"},       // the string's content runs as script
+      {"\"abc\"", false, false, "null"},      // the string's content runs as script
       {"\"'xyz'\"", false, true, "\"xyz\""},  // ... and this content is a string again
       {"\"abc\"", true, true, "\"abc\""},
       {"{\"a\":1", false, false, "null"},  // does not compile: null
@@ -107,14 +107,9 @@ TEST(JsonDocument, ResolvePathExamples) {
     const char* resolved;
     bool holdsValue;
   } cases[] = {
-      {"", "da", true},
-      {"msg", "da.msg", true},
-      {"list[0].id", "da.list[0].id", true},
-      {"[2]", "da[2]", false},
-      {"da.a", "da.a", true},
-      {"da.b", "da.da.b", false},
-      {"da.x", "da.da.x", true},
-      {"data", "da.data", false},
+      {"", "da", true},          {"msg", "da.msg", true},    {"list[0].id", "da.list[0].id", true},
+      {"[2]", "da[2]", false},   {"da.a", "da.a", true},     {"da.b", "da.da.b", false},
+      {"da.x", "da.da.x", true}, {"data", "da.data", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
@@ -175,8 +170,8 @@ TEST(JsonDocument, CopySharesTheValue) {
 }
 
 TEST(JsonDocument, SetValueKeepsTextByteForByte) {
-  const Text values[] = {"a\\b", "it's", "say \"hi\"", "line\r\nnext", "\\'\"\r\n\\\\", "数据\\提交",
-                         ""};
+  const Text values[] = {"a\\b",       "it's", "say \"hi\"", "line\r\nnext", "\\'\"\r\n\\\\",
+                         "数据\\提交", ""};
   JsonDocument document;
   for (const Text& value : values) {
     SCOPED_TRACE(value);
@@ -190,9 +185,9 @@ TEST(JsonDocument, SetValueKeepsTextByteForByte) {
 
 TEST(JsonDocument, SetValueAsJsonMergesIntoObjects) {
   JsonDocument document;
-  ASSERT_TRUE(document.Parse(
-      "{\"o\":{\"s\":\"x\",\"b\":true,\"n\":1,\"keep\":\"k\",\"z\":null,"
-      "\"sub\":{\"p\":1,\"q\":2},\"arr\":[1]},\"a\":[1,2],\"t\":\"text\",\"u\":7}"));
+  ASSERT_TRUE(
+      document.Parse("{\"o\":{\"s\":\"x\",\"b\":true,\"n\":1,\"keep\":\"k\",\"z\":null,"
+                     "\"sub\":{\"p\":1,\"q\":2},\"arr\":[1]},\"a\":[1,2],\"t\":\"text\",\"u\":7}"));
   document.SetValue("o",
                     "{\"s\":\"y\",\"b\":false,\"n\":2,\"new\":3,\"z\":{\"w\":1},"
                     "\"sub\":{\"p\":9},\"arr\":[2]}",
@@ -206,11 +201,11 @@ TEST(JsonDocument, SetValueAsJsonMergesIntoObjects) {
     const char* value;
     const char* json;  // GetJson afterwards
   } replaced[] = {
-      {"a", "[5]", "[5]"},                        // an array is replaced
-      {"t", "{\"k\":1}", "{\"k\":1}"},            // so is any other kind of value
-      {"missing", "{\"k\":1}", "{\"k\":1}"},      // a new member is made
-      {"o.sub", "", "{\"p\":9,\"q\":2}"},        // empty: an object stays
-      {"u", "", ""},                              // ... anything else becomes undefined
+      {"a", "[5]", "[5]"},                    // an array is replaced
+      {"t", "{\"k\":1}", "{\"k\":1}"},        // so is any other kind of value
+      {"missing", "{\"k\":1}", "{\"k\":1}"},  // a new member is made
+      {"o.sub", "", "{\"p\":9,\"q\":2}"},     // empty: an object stays
+      {"u", "", ""},                          // ... anything else becomes undefined
   };
   for (const auto& c : replaced) {
     SCOPED_TRACE(testing::Message() << c.path << " = " << c.value);
@@ -238,9 +233,9 @@ TEST(JsonDocument, GetTypeCodes) {
     const char* path;
     int type;
   } cases[] = {
-      {"", kJsonObject},      {"s", kJsonString},        {"n", kJsonNumber},
-      {"b", kJsonBoolean},    {"o", kJsonObject},        {"a", kJsonArray},
-      {"z", kJsonMissing},    {"missing", kJsonMissing}, {"missing.deeper", kJsonOther},
+      {"", kJsonObject},   {"s", kJsonString},        {"n", kJsonNumber},
+      {"b", kJsonBoolean}, {"o", kJsonObject},        {"a", kJsonArray},
+      {"z", kJsonMissing}, {"missing", kJsonMissing}, {"missing.deeper", kJsonOther},
       {"f", kJsonOther},
   };
   for (const auto& c : cases) {
@@ -314,6 +309,12 @@ TEST(JsonDocument, LeafValues) {
   EXPECT_EQ(values, (TextArray{"1", "x", "true"}));
   EXPECT_EQ(document.GetLeafValues(&values, "missing", true), 0);
   EXPECT_TRUE(values.empty());
+
+  // Leaf values skip the backslash substitution: a stored backslash reads as GBK's '?'.
+  document.SetValue("o.d", "a\\b");
+  EXPECT_EQ(document.GetLeafValues(&values, "o"), 1);
+  EXPECT_EQ(values, (TextArray{"a?b"}));
+  EXPECT_EQ(document.GetText("o.d"), "a\\b");
 }
 
 TEST(JsonDocument, GetDocumentIsIndependent) {

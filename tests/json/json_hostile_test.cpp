@@ -52,8 +52,9 @@ INSTANTIATE_TEST_SUITE_P(
                      " require('child_process').execSync('rm -rf ~')"},
         HostileReply{"HostObjectsThroughTheFunctionConstructor",
                      "this.constructor.constructor('return process')().exit(1)"},
-        HostileReply{"CatastrophicRegularExpression",
-                     "/(a+)+b/.test('aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa') && null"}),
+        HostileReply{
+            "CatastrophicRegularExpression",
+            "/(a+)+b/.test('aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa') && null"}),
     [](const testing::TestParamInfo<HostileReply>& info) { return std::string(info.param.name); });
 
 // A reply that parses but whose member runs forever when read.

@@ -149,8 +149,9 @@ TEST(ScriptControl, EngineLivesUntilItsLastReference) {
 // A long program added to a second engine is loaded from the first one's bytecode; it must act
 // exactly as compiled code does, line numbers of its errors included.
 TEST(ScriptControl, ProgramAddedAgainBehavesTheSame) {
-  Text program = "var counter = 0;\nfunction bump() { counter++; return counter; }\n"
-                 "function fail() {\n  return missingName;\n}\n";
+  Text program =
+      "var counter = 0;\nfunction bump() { counter++; return counter; }\n"
+      "function fail() {\n  return missingName;\n}\n";
   while (program.size() < 4096) program += "// padding to make the program worth keeping\n";
   program += "bump();";
   for (int round = 0; round < 3; ++round) {
@@ -188,19 +189,21 @@ TEST_P(HostileScript, FailsInTimeAndLeavesTheEngineUsable) {
 
 INSTANTIATE_TEST_SUITE_P(
     Limits, HostileScript,
-    testing::Values(
-        Hostile{"EndlessLoop", "for (;;) {}"},
-        Hostile{"LoopThatCatchesTheTimeOut",
-                "for (;;) { try { for (;;) {} } catch (e) {} finally { continue; } }"},
-        Hostile{"MemoryBomb", "var s = 'xxxxxxxx'; for (;;) s = s + s;"},
-        Hostile{"MemoryKeptInAGlobal",
-                "var kept = [], s = new Array(65536).join('y'); for (var i = 0; ; i++) kept.push(s + i);"},
-        Hostile{"DeepRecursion", "function f(n) { return f(n + 1) + 1; } f(0);"},
-        Hostile{"DeepNativeRecursion",
-                "var o = {}; o.toString = function () { return String(o); }; String(o);"},
-        Hostile{"DeepNesting", std::string(200000, '[') + std::string(200000, ']')},
-        Hostile{"ThrowsFromErrorGetters",
-                "throw Object.create(Error.prototype, { message: { get: function () { for (;;) {} } } })"}),
+    testing::Values(Hostile{"EndlessLoop", "for (;;) {}"},
+                    Hostile{"LoopThatCatchesTheTimeOut",
+                            "for (;;) { try { for (;;) {} } catch (e) {} finally { continue; } }"},
+                    Hostile{"MemoryBomb", "var s = 'xxxxxxxx'; for (;;) s = s + s;"},
+                    Hostile{"MemoryKeptInAGlobal",
+                            "var kept = [], s = new Array(65536).join('y'); for (var i = 0; ; i++) "
+                            "kept.push(s + i);"},
+                    Hostile{"DeepRecursion", "function f(n) { return f(n + 1) + 1; } f(0);"},
+                    Hostile{
+                        "DeepNativeRecursion",
+                        "var o = {}; o.toString = function () { return String(o); }; String(o);"},
+                    Hostile{"DeepNesting", std::string(200000, '[') + std::string(200000, ']')},
+                    Hostile{"ThrowsFromErrorGetters",
+                            "throw Object.create(Error.prototype, { message: { get: function () { "
+                            "for (;;) {} } } })"}),
     [](const testing::TestParamInfo<Hostile>& info) { return std::string(info.param.name); });
 
 }  // namespace
