@@ -2,8 +2,8 @@
 // scripts about paths below the engine variable `name` ("da").
 //
 // Use (the submission flow):
-//   JsonDocument document;                  // constructed: name "da", engine loaded
-//   document.Parse(reply);                  // true when the reply gave a value
+//   JsonDocument document;                   // constructed: name "da", engine loaded
+//   document.Parse(reply);                   // true when the reply gave a value
 //   Text message = document.GetText("msg");  // empty when missing, null or unparsed
 //   document.Destroy();                      // then the object itself goes
 //
@@ -11,7 +11,7 @@
 // is the whole document. Every operation runs through the operation table, so operations call
 // one another through it too. Failures are results: false, empty Text, 0 (-1 for GetType); no
 // operation throws. A hostile text (endless loop, memory bomb) is stopped by the engine's limits
-// (2 s per script, 64 MiB) and reads as such a failure. Single thread.
+// (2 s for each script an operation runs, 64 MiB) and reads as such a failure. Single thread.
 #pragma once
 
 #include <memory>
