@@ -19,6 +19,7 @@ TEST(JsonDocument, ReadsTheReplyMessage) {
       {"{\"msg\":true}", "true"},
       {"{\"msg\":[1,2]}", "1,2"},
       {"{\"msg\":\"a\\\\b\"}", "a\\b"},
+      {"{\"msg\":\"a\\u2400b\"}", "a\\b"},                // U+2400 reads as a backslash
       {"{\"msg\":\"\\ud83d\\ude00 \\uac00!\"}", "? ?!"},  // characters GBK lacks
       {"<html>502 Bad Gateway</html>", ""},
       {"", ""},
