@@ -7,8 +7,15 @@
 #include <string>
 #include <string_view>
 
-// Programs shorter than this compile about as fast as they load; they are not kept.
+// Programs shorter than this compile about as fast as they load, and longer ones (a large
+// reply) are not worth holding on to: neither is kept.
 inline constexpr std::size_t kSmallestCachedProgram = 1024;
+inline constexpr std::size_t kLargestCachedProgram = 64 * 1024;
+
+// Whether a program of this many bytes of source is looked up and kept at all.
+inline bool WorthCaching(std::size_t sourceSize) {
+  return sourceSize >= kSmallestCachedProgram && sourceSize <= kLargestCachedProgram;
+}
 
 // The bytecode kept for exactly this source text, if any.
 std::optional<std::string> FindCompiledCode(std::string_view source);

@@ -85,7 +85,7 @@ void CompileOrLoad(duk_context* heap, Call& call) {
   duk_push_lstring(heap, call.source.data(), call.source.size());
   duk_push_string(heap, "script");
   duk_compile(heap, call.compileFlags);
-  if (call.compileFlags == 0 && call.source.size() >= kSmallestCachedProgram) {
+  if (call.compileFlags == 0 && WorthCaching(call.source.size())) {
     duk_dup_top(heap);
     duk_dump_function(heap);
     duk_size_t size = 0;
@@ -163,7 +163,7 @@ class ScriptEngine {
     call.source = EngineStringFromText(code);
     call.compileFlags = compileFlags;
     call.wantResult = wantResult;
-    if (compileFlags == 0 && call.source.size() >= kSmallestCachedProgram) {
+    if (compileFlags == 0 && WorthCaching(call.source.size())) {
       call.cachedBytecode = FindCompiledCode(call.source);
     }
     bool ok = false;
