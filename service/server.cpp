@@ -62,6 +62,12 @@ void Route(httplib::SSLServer& server, SubmissionDesk& desk) {
   });
 
   server.Get("/api/mi", [&desk](const httplib::Request& request, httplib::Response& response) {
+    // cpp-httplib routes HEAD here too; a HEAD must not record anything.
+    if (request.method == "HEAD") {
+      response.set_header("Allow", "GET");
+      SetReply(response, OutcomeReply(Outcome::kMethodNotAllowed));
+      return;
+    }
     // The raw target, not cpp-httplib's decoded params: those would take '+' for a space, let
     // repeated keys and broken escapes through, and could not tell what was malformed.
     const size_t mark = request.target.find('?');
@@ -88,7 +94,7 @@ void Route(httplib::SSLServer& server, SubmissionDesk& desk) {
       });
     }
     const bool known = request.path == "/api/mi" || request.path == "/healthz";
-    if (known) response.set_header("Allow", "GET, HEAD");
+    if (known) response.set_header("Allow", request.path == "/api/mi" ? "GET" : "GET, HEAD");
     SetReply(response, OutcomeReply(known ? Outcome::kMethodNotAllowed : Outcome::kNotFound));
   };
   server.Post(".*", refuse_method);
@@ -201,6 +207,9 @@ int Serve(const ServeOptions& options) {
     server.set_keep_alive_timeout(options.idle_timeout_seconds);
     server.set_keep_alive_max_count(kKeepAliveRequests);
     server.set_payload_max_length(kMaxBodyBytes);
+    // Replies go out in several small TLS writes; Nagle would hold the last one back until
+    // the client's delayed ACK, some 40 ms per request.
+    server.set_tcp_nodelay(true);
     Route(server, desk);
 
     StopOnSignal stop_on_signal(server);

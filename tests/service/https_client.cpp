@@ -25,9 +25,12 @@ HttpsClient::HttpsClient(int port)
 
 HttpsClient::~HttpsClient() = default;
 
-HttpReply HttpsClient::Get(const std::string& target) {
+HttpReply HttpsClient::Send(const std::string& method, const std::string& target) {
   HttpReply reply;
-  const httplib::Result result = client_->Get(target.c_str());
+  httplib::Request request;
+  request.method = method;
+  request.path = target;
+  const httplib::Result result = client_->send(request);
   if (!result) return reply;
   reply.answered = true;
   reply.status = result->status;

@@ -24,8 +24,9 @@ class HttpsClient {
   explicit HttpsClient(int port);
   ~HttpsClient();
 
-  // GET `target` (path and query) sent exactly as given, so tests control the encoding.
-  HttpReply Get(const std::string& target);
+  // `method` on `target` (path and query) sent exactly as given, so tests control the encoding.
+  HttpReply Send(const std::string& method, const std::string& target);
+  HttpReply Get(const std::string& target) { return Send("GET", target); }
 
  private:
   std::unique_ptr<httplib::SSLClient> client_;

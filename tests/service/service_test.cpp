@@ -177,6 +177,7 @@ TEST_F(StepServiceTest, SixthAttemptIsRefusedBeforeThePasswordIsChecked) {
 }
 
 TEST_F(StepServiceTest, OtherPathsAndMethodsGetJsonAnswers) {
+  AddAccount("li", "secret");
   RunningService service(db_);
   HttpsClient client(service.port());
 
@@ -188,6 +189,14 @@ TEST_F(StepServiceTest, OtherPathsAndMethodsGetJsonAnswers) {
     EXPECT_EQ(reply.status, 404) << target;
     EXPECT_EQ(reply.body, R"({"code":4040,"msg":"请求的地址不存在"})") << target;
   }
+  for (const char* method : {"POST", "PUT", "DELETE", "HEAD"}) {
+    const HttpReply reply = client.Send(method, SubmissionTarget("li", "secret", "100"));
+    EXPECT_EQ(reply.status, 405) << method;
+    if (std::string(method) != "HEAD") {
+      EXPECT_EQ(reply.body, R"({"code":4050,"msg":"请求方法有误，请使用GET"})") << method;
+    }
+  }
+  EXPECT_TRUE(Days("li").empty());
 }
 
 // Reads until the peer closes or `limit` passes; true when it closed in time.
