@@ -3,6 +3,8 @@
 #include <arpa/inet.h>
 #include <httplib.h>
 #include <netinet/in.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -37,6 +39,39 @@ HttpReply HttpsClient::Send(const std::string& method, const std::string& target
   reply.body = result->body;
   reply.retry_after = result->get_header_value("Retry-After");
   return reply;
+}
+
+TlsConnection::~TlsConnection() {
+  SSL_free(ssl_);
+  SSL_CTX_free(context_);
+  if (fd_ >= 0) close(fd_);
+}
+
+bool TlsConnection::Open(int port) {
+  signal(SIGPIPE, SIG_IGN);
+  context_ = SSL_CTX_new(TLS_client_method());
+  if (!context_ || SSL_CTX_load_verify_locations(context_, TestCaFile().c_str(), nullptr) != 1) {
+    return false;
+  }
+  SSL_CTX_set_verify(context_, SSL_VERIFY_PEER, nullptr);
+  fd_ = ConnectTcp(port);
+  ssl_ = SSL_new(context_);
+  if (fd_ < 0 || !ssl_ || SSL_set_fd(ssl_, fd_) != 1) return false;
+  X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl_), "127.0.0.1");
+  return SSL_connect(ssl_) == 1;
+}
+
+bool TlsConnection::Send(std::string_view bytes) {
+  return SSL_write(ssl_, bytes.data(), static_cast<int>(bytes.size())) ==
+         static_cast<int>(bytes.size());
+}
+
+std::string TlsConnection::ReadToEnd() {
+  std::string received;
+  char buffer[4096];
+  int got;
+  while ((got = SSL_read(ssl_, buffer, sizeof buffer)) > 0) received.append(buffer, got);
+  return received;
 }
 
 std::string PercentEncode(std::string_view text) {

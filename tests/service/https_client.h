@@ -7,6 +7,8 @@
 namespace httplib {
 class SSLClient;
 }
+struct ssl_ctx_st;
+struct ssl_st;
 
 namespace service_test {
 
@@ -30,6 +32,23 @@ class HttpsClient {
 
  private:
   std::unique_ptr<httplib::SSLClient> client_;
+};
+
+// A TLS connection driven byte by byte, for requests sent in pieces. Verifies the service's
+// certificate against the test authority like HttpsClient.
+class TlsConnection {
+ public:
+  ~TlsConnection();
+  // Connects and completes the handshake; false on any failure.
+  bool Open(int port);
+  bool Send(std::string_view bytes);
+  // Everything the server sends until it closes the connection.
+  std::string ReadToEnd();
+
+ private:
+  ssl_ctx_st* context_ = nullptr;
+  ssl_st* ssl_ = nullptr;
+  int fd_ = -1;
 };
 
 // Every byte outside the unreserved set written as %XX.

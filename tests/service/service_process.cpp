@@ -165,6 +165,17 @@ void RunningService::Kill() {
   Reap();
 }
 
+void RunningService::Terminate() {
+  if (pid_ > 0) kill(pid_, SIGTERM);
+}
+
+bool RunningService::WaitForLog(std::string_view text) {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, std::chrono::seconds(10), [&] {
+    return log_.find(text) != std::string::npos || log_closed_;
+  }) && log_.find(text) != std::string::npos;
+}
+
 std::string RunningService::Log() {
   std::lock_guard lock(mutex_);
   return log_;

@@ -52,6 +52,10 @@ class RunningService {
   int Stop();
   // Sends SIGKILL and reaps the process.
   void Kill();
+  // Sends SIGTERM without waiting for the exit.
+  void Terminate();
+  // Waits until the log holds `text`; false when it did not come within a few seconds.
+  bool WaitForLog(std::string_view text);
   // All the service wrote to standard error so far.
   std::string Log();
 

@@ -335,6 +335,28 @@ TEST_F(StepServiceTest, KillDuringLoadLeavesEveryAnsweredCountInASoundFile) {
   EXPECT_EQ(client.Get(SubmissionTarget("user0", "pw0", "1")).status, 200);
 }
 
+TEST_F(StepServiceTest, StopLetsARequestInFlightFinish) {
+  AddAccount("li", "secret");
+  RunningService service(db_);
+  TlsConnection connection;
+  ASSERT_TRUE(connection.Open(service.port()));
+  ASSERT_TRUE(connection.Send("GET " + SubmissionTarget("li", "secret", "4321") + " HTTP/1.1\r\n"));
+  // The server picks up the request line within a millisecond or so; from then on the request
+  // is in flight. Connections with nothing received yet are simply closed by a stop.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+  service.Terminate();
+  ASSERT_TRUE(service.WaitForLog("stopping on SIGTERM"));
+  ASSERT_TRUE(connection.Send("Host: 127.0.0.1\r\n\r\n"));
+  const std::string reply = connection.ReadToEnd();
+  EXPECT_EQ(reply.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << reply;
+  EXPECT_NE(reply.find(kAccepted), std::string::npos) << reply;
+
+  EXPECT_EQ(service.Stop(), 0);
+  ASSERT_EQ(Days("li").size(), 1u);
+  EXPECT_EQ(Days("li")[0].steps, 4321);
+}
+
 std::string FileBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
