@@ -7,8 +7,9 @@
 #include <openssl/rand.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <memory>
-#include <semaphore>
+#include <mutex>
 #include <thread>
 
 namespace step_service {
@@ -18,10 +19,35 @@ constexpr size_t kSaltBytes = 16;
 constexpr size_t kHashBytes = 32;
 
 // Each derivation holds 128 * r * N bytes; running more of them at once than there are cores
-// only adds memory, not throughput.
-std::counting_semaphore<256>& DerivationSlots() {
-  static std::counting_semaphore<256> slots(
-      std::clamp<ptrdiff_t>(std::thread::hardware_concurrency(), 1, 256));
+// only adds memory, not throughput. Waiters go through in arrival order, so under load every
+// request waits about as long as the others instead of some starving.
+class DerivationSlots {
+ public:
+  DerivationSlots() : admitted_below_(std::max(1u, std::thread::hardware_concurrency())) {}
+
+  void Acquire() {
+    std::unique_lock lock(mutex_);
+    const uint64_t ticket = next_ticket_++;
+    turn_.wait(lock, [&] { return ticket < admitted_below_; });
+  }
+
+  void Release() {
+    {
+      std::lock_guard lock(mutex_);
+      ++admitted_below_;
+    }
+    turn_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable turn_;
+  uint64_t next_ticket_ = 0;
+  uint64_t admitted_below_;
+};
+
+DerivationSlots& Slots() {
+  static DerivationSlots slots;
   return slots;
 }
 
@@ -49,10 +75,10 @@ bool Derive(std::string_view password, std::string_view salt, ScryptCost cost, s
       OSSL_PARAM_construct_end(),
   };
   out.assign(kHashBytes, '\0');
-  DerivationSlots().acquire();
+  Slots().Acquire();
   const int derived = EVP_KDF_derive(context.get(), reinterpret_cast<unsigned char*>(out.data()),
                                      out.size(), params);
-  DerivationSlots().release();
+  Slots().Release();
   return derived == 1;
 }
 

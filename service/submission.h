@@ -28,7 +28,7 @@ class SubmissionDesk {
   RateLimiter& limiter_;
   // Attempts on one account run one at a time, so the back-off check and the failure it may
   // record cannot be raced by parallel guesses. Striped to keep the table small.
-  std::array<std::mutex, 64> account_locks_;
+  std::array<std::mutex, 256> account_locks_;
 };
 
 }  // namespace step_service
