@@ -1,4 +1,4 @@
-#include "https_client.h"
+#include "tests/service/https_client.h"
 
 #include <arpa/inet.h>
 #include <httplib.h>
@@ -9,7 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "service_process.h"
+#include "tests/service/service_process.h"
 
 namespace service_test {
 

@@ -1,4 +1,4 @@
-#include "service_process.h"
+#include "tests/service/service_process.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -61,7 +61,9 @@ int ExitStatus(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1
 
 }  // namespace
 
-std::string TestCaFile() { return std::string(TEST_TLS_DIR) + "/ca.pem"; }
+std::string TestTlsDir() { return TEST_TLS_DIR; }
+
+std::string TestCaFile() { return TestTlsDir() + "/ca.pem"; }
 
 TempDir::TempDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "step-service-XXXXXX").string();
@@ -98,8 +100,8 @@ CommandResult RunStepService(const std::vector<std::string>& arguments, std::str
 }
 
 RunningService::RunningService(const std::string& db_file,
-                               const std::vector<std::string>& extra_arguments) {
-  const std::string tls = TEST_TLS_DIR;
+                               const std::vector<std::string>& extra_arguments,
+                               const std::string& tls) {
   std::vector<std::string> arguments = {
       "serve", "--listen",          "127.0.0.1:0", "--cert", tls + "/server.pem",
       "--key", tls + "/server.key", "--db",        db_file};

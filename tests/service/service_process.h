@@ -11,7 +11,9 @@
 
 namespace service_test {
 
-// The test certificates made at build time.
+// The folder of the test certificates made at build time (ca.pem, server.pem, server.key),
+// and the authority in it.
+std::string TestTlsDir();
 std::string TestCaFile();
 
 // A scratch folder removed with everything in it when the object goes.
@@ -35,12 +37,14 @@ struct CommandResult {
 CommandResult RunStepService(const std::vector<std::string>& arguments,
                              std::string_view input = {});
 
-// `step-service serve` on 127.0.0.1 with a port of the system's choosing and the test
-// certificate; the constructor returns once it accepts connections (or fails the test).
+// `step-service serve --listen 127.0.0.1:0` (a port of the system's choosing) with the
+// server.pem and server.key of `tls_dir`; the constructor returns once the service accepts
+// connections, or fails the test.
 class RunningService {
  public:
   explicit RunningService(const std::string& db_file,
-                          const std::vector<std::string>& extra_arguments = {});
+                          const std::vector<std::string>& extra_arguments = {},
+                          const std::string& tls_dir = TestTlsDir());
   ~RunningService();
 
   RunningService(const RunningService&) = delete;

@@ -14,8 +14,8 @@
 #include <sstream>
 #include <thread>
 
-#include "https_client.h"
-#include "service_process.h"
+#include "tests/service/https_client.h"
+#include "tests/service/service_process.h"
 
 namespace service_test {
 namespace {
