@@ -209,6 +209,10 @@ int RunServe(const Arguments& arguments) {
 }  // namespace
 
 int RunCommandLine(int argc, char** argv) {
+  if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "help")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   Arguments arguments;
   std::string complaint;
   if (!Split(argc, argv, arguments, complaint)) return Usage(complaint);

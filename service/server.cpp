@@ -189,46 +189,48 @@ int Serve(const ServeOptions& options) {
   // A client that hangs up mid-reply must not kill the process.
   signal(SIGPIPE, SIG_IGN);
 
+  // Declared first, so it is destroyed last; listen_after_bind() only returns once every
+  // worker thread has finished, so nothing uses the store after that.
+  httplib::SSLServer server(options.cert_file.c_str(), options.key_file.c_str());
+  if (!server.is_valid()) {
+    std::fprintf(stderr, "step-service: cannot use certificate %s with key %s\n",
+                 options.cert_file.c_str(), options.key_file.c_str());
+    return 1;
+  }
   std::unique_ptr<AccountStore> store = AccountStore::Open(options.db_file, true);
   if (!store) return 1;
   RateLimiter limiter(kMaxFailures, kFailureWindow);
   SubmissionDesk desk(*store, limiter);
-  {
-    httplib::SSLServer server(options.cert_file.c_str(), options.key_file.c_str());
-    if (!server.is_valid()) {
-      std::fprintf(stderr, "step-service: cannot use certificate %s with key %s\n",
-                   options.cert_file.c_str(), options.key_file.c_str());
-      return 1;
-    }
-    SSL_CTX_set_min_proto_version(server.ssl_context(), TLS1_2_VERSION);
-    server.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
-    server.set_read_timeout(options.idle_timeout_seconds);
-    server.set_write_timeout(options.idle_timeout_seconds);
-    server.set_keep_alive_timeout(options.idle_timeout_seconds);
-    server.set_keep_alive_max_count(kKeepAliveRequests);
-    server.set_payload_max_length(kMaxBodyBytes);
-    // Replies go out in several small TLS writes; Nagle would hold the last one back until
-    // the client's delayed ACK, some 40 ms per request.
-    server.set_tcp_nodelay(true);
-    Route(server, desk);
 
-    StopOnSignal stop_on_signal(server);
-    const int port = options.port == 0
-                         ? server.bind_to_any_port(options.host)
-                         : (server.bind_to_port(options.host, options.port) ? options.port : -1);
-    if (port <= 0) {
-      std::fprintf(stderr, "step-service: cannot listen on %s:%d\n", options.host.c_str(),
-                   options.port);
-      return 1;
-    }
-    if (!options.port_file.empty() && !WritePortFile(options.port_file, port)) {
-      std::fprintf(stderr, "step-service: cannot write %s\n", options.port_file.c_str());
-      return 1;
-    }
-    WriteServiceLine("listening on " + options.host + ":" + std::to_string(port));
-    // Returns once stopped, after the worker threads have finished their connections.
-    server.listen_after_bind();
+  SSL_CTX_set_min_proto_version(server.ssl_context(), TLS1_2_VERSION);
+  server.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
+  server.set_read_timeout(options.idle_timeout_seconds);
+  server.set_write_timeout(options.idle_timeout_seconds);
+  server.set_keep_alive_timeout(options.idle_timeout_seconds);
+  server.set_keep_alive_max_count(kKeepAliveRequests);
+  server.set_payload_max_length(kMaxBodyBytes);
+  // Replies go out in several small TLS writes; Nagle would hold the last one back until the
+  // client's delayed ACK, some 40 ms per request.
+  server.set_tcp_nodelay(true);
+  Route(server, desk);
+
+  StopOnSignal stop_on_signal(server);
+  const int port = options.port == 0
+                       ? server.bind_to_any_port(options.host)
+                       : (server.bind_to_port(options.host, options.port) ? options.port : -1);
+  if (port <= 0) {
+    std::fprintf(stderr, "step-service: cannot listen on %s:%d\n", options.host.c_str(),
+                 options.port);
+    return 1;
   }
+  if (!options.port_file.empty() && !WritePortFile(options.port_file, port)) {
+    std::fprintf(stderr, "step-service: cannot write %s\n", options.port_file.c_str());
+    return 1;
+  }
+  const bool ipv6 = options.host.find(':') != std::string::npos;
+  WriteServiceLine("listening on " + (ipv6 ? "[" + options.host + "]" : options.host) + ":" +
+                   std::to_string(port));
+  server.listen_after_bind();
   store.reset();
   WriteServiceLine("stopped");
   return 0;
