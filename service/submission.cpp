@@ -26,10 +26,9 @@ Outcome OutcomeOf(QueryFault fault) {
 }
 
 // An unknown account still costs one hash, so its answer takes as long as a wrong password.
-bool VerifyAgainstNothing(std::string_view password) {
+void SpendOneHash(std::string_view password) {
   static const std::optional<PasswordHash> decoy = HashPassword("decoy");
   if (decoy) VerifyPassword(password, *decoy);
-  return false;
 }
 
 }  // namespace
@@ -64,7 +63,7 @@ Reply SubmissionDesk::Submit(std::string_view raw_query, std::string& account) {
       signed_in = VerifyPassword(password, stored);
       break;
     case StoreResult::kNotFound:
-      signed_in = VerifyAgainstNothing(password);
+      SpendOneHash(password);
       break;
     default:
       return OutcomeReply(Outcome::kServerError);
