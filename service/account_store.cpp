@@ -1,0 +1,290 @@
+#include "service/account_store.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <map>
+
+#include "service/local_time.h"
+
+namespace step_service {
+namespace {
+
+constexpr int kBusyTimeoutMs = 10000;
+
+constexpr const char* kSchema = R"sql(
+CREATE TABLE IF NOT EXISTS accounts(
+  name TEXT PRIMARY KEY NOT NULL,
+  salt BLOB NOT NULL,
+  hash BLOB NOT NULL,
+  scrypt_n INTEGER NOT NULL,
+  scrypt_r INTEGER NOT NULL,
+  scrypt_p INTEGER NOT NULL,
+  created_at TEXT NOT NULL);
+CREATE TABLE IF NOT EXISTS daily_steps(
+  account TEXT NOT NULL REFERENCES accounts(name) ON DELETE CASCADE,
+  day TEXT NOT NULL,
+  steps INTEGER NOT NULL,
+  set_at TEXT NOT NULL,
+  PRIMARY KEY(account, day)) WITHOUT ROWID;
+)sql";
+
+void Complain(sqlite3* db, const char* what) {
+  std::fprintf(stderr, "store: %s: %s\n", what, db ? sqlite3_errmsg(db) : "out of memory");
+}
+
+std::string ColumnText(sqlite3_stmt* statement, int column) {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+  return text ? std::string(text, sqlite3_column_bytes(statement, column)) : std::string();
+}
+
+std::string ColumnBlob(sqlite3_stmt* statement, int column) {
+  const auto* blob = static_cast<const char*>(sqlite3_column_blob(statement, column));
+  return blob ? std::string(blob, sqlite3_column_bytes(statement, column)) : std::string();
+}
+
+}  // namespace
+
+// One SQLite connection and the statements prepared on it, kept for reuse.
+class AccountStore::Connection {
+ public:
+  static std::unique_ptr<Connection> Open(const std::string& path, bool create) {
+    sqlite3* db = nullptr;
+    const int flags =
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+    if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+      std::fprintf(stderr, "store: cannot open %s: %s\n", path.c_str(),
+                   db ? sqlite3_errmsg(db) : "out of memory");
+      sqlite3_close(db);
+      return nullptr;
+    }
+    auto connection = std::unique_ptr<Connection>(new Connection(db));
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    // FULL: a success reply promises the count survives a power cut, not just a crash.
+    if (!connection->Execute("PRAGMA foreign_keys=ON; PRAGMA synchronous=FULL;")) return nullptr;
+    return connection;
+  }
+
+  ~Connection() {
+    for (auto& [sql, statement] : statements_) sqlite3_finalize(statement);
+    sqlite3_close(db_);
+  }
+
+  sqlite3* db() const { return db_; }
+
+  bool Execute(const char* sql) {
+    char* message = nullptr;
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, &message) == SQLITE_OK) return true;
+    std::fprintf(stderr, "store: %s\n", message ? message : sqlite3_errmsg(db_));
+    sqlite3_free(message);
+    return false;
+  }
+
+  // The prepared statement for `sql` (a string literal), reset and unbound; null on failure.
+  sqlite3_stmt* Prepare(const char* sql) {
+    sqlite3_stmt*& statement = statements_[sql];
+    if (statement == nullptr && sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT,
+                                                   &statement, nullptr) != SQLITE_OK) {
+      Complain(db_, "prepare");
+      statements_.erase(sql);
+      return nullptr;
+    }
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    return statement;
+  }
+
+ private:
+  explicit Connection(sqlite3* db) : db_(db) {}
+
+  sqlite3* db_;
+  std::map<const char*, sqlite3_stmt*> statements_;
+};
+
+// A borrowed connection that goes back to the pool when the call is over.
+class AccountStore::Lease {
+ public:
+  Lease(AccountStore& store, std::unique_ptr<Connection> connection)
+      : store_(store), connection_(std::move(connection)) {}
+  Lease(Lease&&) = default;
+  ~Lease() {
+    if (connection_) store_.GiveBack(std::move(connection_));
+  }
+
+  explicit operator bool() const { return connection_ != nullptr; }
+  Connection* operator->() const { return connection_.get(); }
+
+ private:
+  AccountStore& store_;
+  std::unique_ptr<Connection> connection_;
+};
+
+// Resets the statement when the step it was used for is done, so its read lock goes away.
+class StepGuard {
+ public:
+  explicit StepGuard(sqlite3_stmt* statement) : statement_(statement) {}
+  ~StepGuard() { sqlite3_reset(statement_); }
+
+ private:
+  sqlite3_stmt* statement_;
+};
+
+std::unique_ptr<AccountStore> AccountStore::Open(const std::string& path, bool create) {
+  auto first = Connection::Open(path, create);
+  if (!first) return nullptr;
+  sqlite3_stmt* mode = nullptr;
+  if (sqlite3_prepare_v2(first->db(), "PRAGMA journal_mode=WAL", -1, &mode, nullptr) != SQLITE_OK ||
+      sqlite3_step(mode) != SQLITE_ROW || ColumnText(mode, 0) != "wal") {
+    Complain(first->db(), "cannot switch to WAL mode");
+    sqlite3_finalize(mode);
+    return nullptr;
+  }
+  sqlite3_finalize(mode);
+  if (!first->Execute(kSchema)) return nullptr;
+
+  auto store = std::unique_ptr<AccountStore>(new AccountStore(path));
+  store->GiveBack(std::move(first));
+  return store;
+}
+
+AccountStore::AccountStore(std::string path) : path_(std::move(path)) {}
+
+AccountStore::~AccountStore() = default;
+
+AccountStore::Lease AccountStore::Borrow() {
+  {
+    std::lock_guard lock(mutex_);
+    if (!idle_.empty()) {
+      auto connection = std::move(idle_.back());
+      idle_.pop_back();
+      return Lease(*this, std::move(connection));
+    }
+  }
+  return Lease(*this, Connection::Open(path_, false));
+}
+
+void AccountStore::GiveBack(std::unique_ptr<Connection> connection) {
+  std::lock_guard lock(mutex_);
+  idle_.push_back(std::move(connection));
+}
+
+StoreResult AccountStore::AddAccount(std::string_view name, const PasswordHash& hash) {
+  Lease connection = Borrow();
+  if (!connection) return StoreResult::kFailed;
+  sqlite3_stmt* insert = connection->Prepare(
+      "INSERT INTO accounts(name, salt, hash, scrypt_n, scrypt_r, scrypt_p, created_at) "
+      "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7) ON CONFLICT(name) DO NOTHING");
+  if (!insert) return StoreResult::kFailed;
+  StepGuard guard(insert);
+  const std::string created_at = LocalStampNow().timestamp;
+  sqlite3_bind_text(insert, 1, name.data(), name.size(), SQLITE_STATIC);
+  sqlite3_bind_blob(insert, 2, hash.salt.data(), hash.salt.size(), SQLITE_STATIC);
+  sqlite3_bind_blob(insert, 3, hash.hash.data(), hash.hash.size(), SQLITE_STATIC);
+  sqlite3_bind_int64(insert, 4, static_cast<sqlite3_int64>(hash.cost.n));
+  sqlite3_bind_int64(insert, 5, hash.cost.r);
+  sqlite3_bind_int64(insert, 6, hash.cost.p);
+  sqlite3_bind_text(insert, 7, created_at.data(), created_at.size(), SQLITE_STATIC);
+  if (sqlite3_step(insert) != SQLITE_DONE) {
+    Complain(connection->db(), "add account");
+    return StoreResult::kFailed;
+  }
+  return sqlite3_changes(connection->db()) == 1 ? StoreResult::kDone : StoreResult::kExists;
+}
+
+std::optional<std::vector<AccountInfo>> AccountStore::ListAccounts() {
+  Lease connection = Borrow();
+  if (!connection) return std::nullopt;
+  sqlite3_stmt* select = connection->Prepare("SELECT name, created_at FROM accounts ORDER BY name");
+  if (!select) return std::nullopt;
+  StepGuard guard(select);
+  std::vector<AccountInfo> accounts;
+  int status;
+  while ((status = sqlite3_step(select)) == SQLITE_ROW) {
+    accounts.push_back({ColumnText(select, 0), ColumnText(select, 1)});
+  }
+  if (status != SQLITE_DONE) {
+    Complain(connection->db(), "list accounts");
+    return std::nullopt;
+  }
+  return accounts;
+}
+
+StoreResult AccountStore::FindPasswordHash(std::string_view name, PasswordHash& hash) {
+  Lease connection = Borrow();
+  if (!connection) return StoreResult::kFailed;
+  sqlite3_stmt* select = connection->Prepare(
+      "SELECT salt, hash, scrypt_n, scrypt_r, scrypt_p FROM accounts WHERE name = ?1");
+  if (!select) return StoreResult::kFailed;
+  StepGuard guard(select);
+  sqlite3_bind_text(select, 1, name.data(), name.size(), SQLITE_STATIC);
+  switch (sqlite3_step(select)) {
+    case SQLITE_ROW:
+      hash.salt = ColumnBlob(select, 0);
+      hash.hash = ColumnBlob(select, 1);
+      hash.cost.n = static_cast<uint64_t>(sqlite3_column_int64(select, 2));
+      hash.cost.r = static_cast<uint32_t>(sqlite3_column_int64(select, 3));
+      hash.cost.p = static_cast<uint32_t>(sqlite3_column_int64(select, 4));
+      return StoreResult::kDone;
+    case SQLITE_DONE:
+      return StoreResult::kNotFound;
+    default:
+      Complain(connection->db(), "find account");
+      return StoreResult::kFailed;
+  }
+}
+
+StoreResult AccountStore::RecordSteps(std::string_view name, std::string_view day, int steps,
+                                      std::string_view set_at) {
+  Lease connection = Borrow();
+  if (!connection) return StoreResult::kFailed;
+  sqlite3_stmt* upsert = connection->Prepare(
+      "INSERT INTO daily_steps(account, day, steps, set_at) VALUES(?1, ?2, ?3, ?4) "
+      "ON CONFLICT(account, day) DO UPDATE SET steps = excluded.steps, set_at = excluded.set_at");
+  if (!upsert) return StoreResult::kFailed;
+  StepGuard guard(upsert);
+  sqlite3_bind_text(upsert, 1, name.data(), name.size(), SQLITE_STATIC);
+  sqlite3_bind_text(upsert, 2, day.data(), day.size(), SQLITE_STATIC);
+  sqlite3_bind_int(upsert, 3, steps);
+  sqlite3_bind_text(upsert, 4, set_at.data(), set_at.size(), SQLITE_STATIC);
+  const int status = sqlite3_step(upsert);
+  if (status == SQLITE_DONE) return StoreResult::kDone;
+  if (sqlite3_extended_errcode(connection->db()) == SQLITE_CONSTRAINT_FOREIGNKEY) {
+    return StoreResult::kNotFound;
+  }
+  Complain(connection->db(), "record steps");
+  return StoreResult::kFailed;
+}
+
+StoreResult AccountStore::ListSteps(std::string_view name, std::vector<DayRecord>& days) {
+  days.clear();
+  Lease connection = Borrow();
+  if (!connection) return StoreResult::kFailed;
+  // One read transaction, so the account check and the rows agree.
+  if (!connection->Execute("BEGIN")) return StoreResult::kFailed;
+  StoreResult result = StoreResult::kFailed;
+  sqlite3_stmt* exists = connection->Prepare("SELECT 1 FROM accounts WHERE name = ?1");
+  sqlite3_stmt* select = connection->Prepare(
+      "SELECT day, steps, set_at FROM daily_steps WHERE account = ?1 ORDER BY day DESC");
+  if (exists && select) {
+    StepGuard exists_guard(exists);
+    StepGuard select_guard(select);
+    sqlite3_bind_text(exists, 1, name.data(), name.size(), SQLITE_STATIC);
+    sqlite3_bind_text(select, 1, name.data(), name.size(), SQLITE_STATIC);
+    const int found = sqlite3_step(exists);
+    if (found == SQLITE_DONE) {
+      result = StoreResult::kNotFound;
+    } else if (found == SQLITE_ROW) {
+      int status;
+      while ((status = sqlite3_step(select)) == SQLITE_ROW) {
+        days.push_back(
+            {ColumnText(select, 0), sqlite3_column_int(select, 1), ColumnText(select, 2)});
+      }
+      result = status == SQLITE_DONE ? StoreResult::kDone : StoreResult::kFailed;
+    }
+    if (result == StoreResult::kFailed) Complain(connection->db(), "list steps");
+  }
+  connection->Execute("COMMIT");
+  return result;
+}
+
+}  // namespace step_service

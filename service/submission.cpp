@@ -1,0 +1,84 @@
+#include "service/submission.h"
+
+#include <functional>
+
+#include "service/local_time.h"
+#include "service/password_hash.h"
+#include "service/query.h"
+
+namespace step_service {
+namespace {
+
+Outcome OutcomeOf(QueryFault fault) {
+  switch (fault) {
+    case QueryFault::kBadEncoding:
+      return Outcome::kBadEncoding;
+    case QueryFault::kNotUtf8:
+      return Outcome::kNotUtf8;
+    case QueryFault::kRepeated:
+      return Outcome::kRepeated;
+    case QueryFault::kTooLong:
+      return Outcome::kTooLong;
+    case QueryFault::kNone:
+      break;
+  }
+  return Outcome::kServerError;
+}
+
+// An unknown account still costs one hash, so its answer takes as long as a wrong password.
+void SpendOneHash(std::string_view password) {
+  static const std::optional<PasswordHash> decoy = HashPassword("decoy");
+  if (decoy) VerifyPassword(password, *decoy);
+}
+
+}  // namespace
+
+SubmissionDesk::SubmissionDesk(AccountStore& store, RateLimiter& limiter)
+    : store_(store), limiter_(limiter) {}
+
+std::mutex& SubmissionDesk::LockFor(std::string_view account) {
+  return account_locks_[std::hash<std::string_view>{}(account) % account_locks_.size()];
+}
+
+Reply SubmissionDesk::Submit(std::string_view raw_query, std::string& account) {
+  account.clear();
+  const SubmissionQuery query = ParseSubmissionQuery(raw_query);
+  if (query.fault != QueryFault::kNone) return OutcomeReply(OutcomeOf(query.fault));
+  account = query.user.value_or("");
+  const std::string password = query.password.value_or("");
+  if (account.empty() || password.empty()) return OutcomeReply(Outcome::kMissingCredentials);
+  const std::optional<int> steps = ParseStepCount(query.step.value_or(""));
+  if (!steps) return OutcomeReply(Outcome::kBadStep);
+
+  std::lock_guard lock(LockFor(account));
+  const auto wait = limiter_.RetryAfter(account, RateLimiter::Clock::now());
+  if (wait > RateLimiter::Clock::duration::zero()) {
+    return OutcomeReply(Outcome::kTooManyAttempts, std::chrono::ceil<std::chrono::seconds>(wait));
+  }
+
+  PasswordHash stored;
+  bool signed_in = false;
+  switch (store_.FindPasswordHash(account, stored)) {
+    case StoreResult::kDone:
+      signed_in = VerifyPassword(password, stored);
+      break;
+    case StoreResult::kNotFound:
+      SpendOneHash(password);
+      break;
+    default:
+      return OutcomeReply(Outcome::kServerError);
+  }
+  if (!signed_in) {
+    limiter_.RecordFailure(account, RateLimiter::Clock::now());
+    return OutcomeReply(Outcome::kWrongCredentials);
+  }
+  limiter_.RecordSuccess(account);
+
+  const LocalStamp now = LocalStampNow();
+  if (store_.RecordSteps(account, now.day, *steps, now.timestamp) != StoreResult::kDone) {
+    return OutcomeReply(Outcome::kServerError);
+  }
+  return AcceptedReply(account, *steps, now.day);
+}
+
+}  // namespace step_service

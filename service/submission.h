@@ -1,0 +1,34 @@
+#pragma once
+
+#include <array>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "service/account_store.h"
+#include "service/rate_limiter.h"
+#include "service/replies.h"
+
+namespace step_service {
+
+// The step submission behind GET /api/mi: checks the query, the back-off and the password,
+// and records today's count.
+class SubmissionDesk {
+ public:
+  SubmissionDesk(AccountStore& store, RateLimiter& limiter);
+
+  // Answers one submission given its raw (still percent-encoded) query. `account` receives the
+  // decoded account name for the log, empty when there is none.
+  Reply Submit(std::string_view raw_query, std::string& account);
+
+ private:
+  std::mutex& LockFor(std::string_view account);
+
+  AccountStore& store_;
+  RateLimiter& limiter_;
+  // Attempts on one account run one at a time, so the back-off check and the failure it may
+  // record cannot be raced by parallel guesses. Striped to keep the table small.
+  std::array<std::mutex, 256> account_locks_;
+};
+
+}  // namespace step_service
