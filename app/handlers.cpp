@@ -1,6 +1,7 @@
 #include "app/handlers.h"
 
 #include "app/windows.h"
+#include "submit/submit_steps.h"
 
 namespace {
 
@@ -14,6 +15,13 @@ constexpr Binding kBindings[] = {
     {"DragWindow", DragWindow},
     {"CloseMainWindow", CloseMainWindow},
     {"MinimiseMainWindow", MinimiseMainWindow},
+    {"InitMainWindow", InitMainWindow},
+    {"DrawRandomSteps", DrawRandomSteps},
+    {"CheckRandomMax", CheckRandomMax},
+    {"ToggleHelpWindow", ToggleHelpWindow},
+    {"SubmitSteps", SubmitSteps},
+    {"PlaceHelpWindow", PlaceHelpWindow},
+    {"CloseHelpWindow", CloseHelpWindow},
 };
 
 }  // namespace

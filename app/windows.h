@@ -8,3 +8,18 @@ void DragWindow();
 void CloseMainWindow();
 // MainWindow's minimise button: minimises MainWindow to its taskbar button.
 void MinimiseMainWindow();
+
+// MainWindow was created: the settings folder, the boxes filled from the settings file, a first
+// random step count and the caption.
+void InitMainWindow();
+// 随机: a step count drawn from the range boxes; the range texts are stored as they stand.
+void DrawRandomSteps();
+// The upper bound changed: warns when it exceeds 98800, never corrects it.
+void CheckRandomMax();
+// The help button: opens HelpWindow beside MainWindow, or closes it when it is open.
+void ToggleHelpWindow();
+
+// HelpWindow was created: places it 5 pixels right of MainWindow, tops level, and sets its caption.
+void PlaceHelpWindow();
+// HelpWindow's close button.
+void CloseHelpWindow();

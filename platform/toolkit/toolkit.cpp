@@ -8,9 +8,11 @@
 #include <QScreen>
 
 #include <map>
+#include <utility>
 #include <memory>
 #include <vector>
 
+#include "platform/toolkit/busy_wait.h"
 #include "platform/toolkit/controls.h"
 #include "platform/toolkit/qt_text.h"
 #include "platform/toolkit/skinned_window.h"
@@ -30,6 +32,9 @@ WindowDrag* windowDrag = nullptr;
 HandlerResolver resolver = nullptr;
 std::map<const WindowDescription*, LoadedWindow> loadedWindows;
 std::vector<const WindowDescription*> eventWindows;
+// Windows whose destruction came due while a handler was still running (in a nested loop such as
+// a message box or a busy wait); they go once the outermost handler has returned.
+std::vector<QPointer<SkinnedWindow>> pendingDestroys;
 QEventLoop* messageLoop = nullptr;
 
 // Edit boxes show the mask their description asks for.
@@ -60,6 +65,10 @@ QWidget* FindControl(const WindowPart& part) {
 
 void DestroyNow(QPointer<SkinnedWindow> window) {
   if (!window) return;
+  if (!eventWindows.empty()) {
+    pendingDestroys.push_back(window);
+    return;
+  }
   auto found = loadedWindows.find(&window->description());
   if (found != loadedWindows.end() && found->second.widget == window) loadedWindows.erase(found);
   delete window.data();
@@ -99,6 +108,11 @@ void RaiseEvent(const WindowDescription& window, const Text& handlerName) {
   eventWindows.push_back(&window);
   handler();
   eventWindows.pop_back();
+  if (eventWindows.empty()) {
+    for (const QPointer<SkinnedWindow>& window : std::exchange(pendingDestroys, {})) {
+      ScheduleDestroy(window);
+    }
+  }
 }
 
 void ScheduleDestroy(QWidget* window) {
@@ -121,6 +135,7 @@ void InitialiseToolkit() {
   windowDrag = new WindowDrag;
   windowDrag->setParent(qApp);
   qApp->installEventFilter(windowDrag);
+  InstallBusyWait();
 }
 
 void SetHandlerResolver(HandlerResolver newResolver) { resolver = newResolver; }

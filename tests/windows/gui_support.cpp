@@ -22,7 +22,11 @@ void StartGui() {
   static char* argv[] = {name, nullptr};
   new QApplication(argc, argv);
   InitialiseToolkit();
-  SetHandlerResolver(FindHandler);
+  SetHandlerResolver(WindowHandlers);
+}
+
+Handler WindowHandlers(const Text& name) {
+  return name == "SubmitSteps" ? nullptr : FindHandler(name);
 }
 
 Text G(const char* utf8) { return GbkFromUtf8(utf8); }

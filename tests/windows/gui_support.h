@@ -13,6 +13,9 @@
 // the toolkit, and the program's own handler binding.
 void StartGui();
 
+// The program's handlers but the submission, which these tests never mean to send.
+Handler WindowHandlers(const Text& name);
+
 // GBK for a UTF-8 literal (these sources are compiled without the GBK execution charset).
 Text G(const char* utf8);
 

@@ -21,7 +21,7 @@ class Input : public testing::Test {
     Settle();
   }
   void TearDown() override {
-    SetHandlerResolver(FindHandler);
+    SetHandlerResolver(WindowHandlers);
     WatchMessages(nullptr);
     UnloadAll();
   }
@@ -106,7 +106,7 @@ TEST_F(Input, CloseButtonUnloadsMainWindow) {
 int textChanges = 0;
 Handler CountTextChanges(const Text& name) {
   if (name == "CheckRandomMax") return [] { ++textChanges; };
-  return FindHandler(name);
+  return WindowHandlers(name);
 }
 
 TEST_F(Input, EditBoxRaisesTextChangedForEveryWriteAndKey) {

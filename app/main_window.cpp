@@ -1,0 +1,65 @@
+// MainWindow's own behaviour: start-up values, the random step count and its range, the help
+// button.
+#include "app/data_directory.h"
+#include "app/settings_file.h"
+#include "app/windows.h"
+#include "forms/forms.h"
+#include "platform/toolkit/toolkit.h"
+#include "submit/password_scramble.h"
+
+namespace {
+
+const Text kAccountBox = "编辑框_帐号";
+const Text kPasswordBox = "编辑框_密码";
+const Text kStepsBox = "编辑框_步数";
+const Text kLowBox = "编辑框_随机小";
+const Text kHighBox = "编辑框_随机大";
+const Text kTitleLabel = "透明标签_标题";
+constexpr int kHighestSteps = 98800;
+
+Text BoxText(const Text& box) { return ReadProperty({MainWindow, box}, TextProperty::text); }
+
+void SetBoxText(const Text& box, const Text& value) {
+  WriteProperty({MainWindow, box}, TextProperty::text, value);
+}
+
+Text StoredValue(const Text& key) { return ReadIniValue(SettingsPath(), kSettingsSection, key); }
+
+}  // namespace
+
+void InitMainWindow() {
+  SetDataDirectory();
+  if (!PathExists(SettingsPath())) EnsureDirectoryPath(SettingsPath());
+
+  SetBoxText(kAccountBox, StoredValue(kAccountKey));
+  SetBoxText(kPasswordBox, UnscramblePassword(StoredValue(kStoredPasswordKey), kPasswordKeyText));
+  // The range boxes keep their form contents unless a value is stored; the upper bound's write
+  // runs CheckRandomMax, so a stored bound above the limit is warned about before the draw.
+  if (Text low = StoredValue(kRandomLowKey); !low.empty()) SetBoxText(kLowBox, low);
+  if (Text high = StoredValue(kRandomHighKey); !high.empty()) SetBoxText(kHighBox, high);
+
+  DrawRandomSteps();
+  WriteProperty(MainWindow, TextProperty::text,
+                ReadProperty({MainWindow, kTitleLabel}, TextProperty::text));
+}
+
+void DrawRandomSteps() {
+  SeedRandom();
+  int steps = RandomInRange(TextToInt(BoxText(kLowBox)), TextToInt(BoxText(kHighBox)));
+  SetBoxText(kStepsBox, NumberToText(steps));
+  // Stored as typed, not as the numbers drawn from.
+  WriteIniValue(SettingsPath(), kSettingsSection, kRandomLowKey, BoxText(kLowBox));
+  WriteIniValue(SettingsPath(), kSettingsSection, kRandomHighKey, BoxText(kHighBox));
+}
+
+void CheckRandomMax() {
+  if (TextToInt(BoxText(kHighBox)) > kHighestSteps) ShowMessage("步数请勿大于98800", "温馨提示!");
+}
+
+void ToggleHelpWindow() {
+  if (IsWindowLoaded(HelpWindow)) {
+    UnloadWindow(HelpWindow);
+  } else {
+    LoadWindow(HelpWindow);
+  }
+}
