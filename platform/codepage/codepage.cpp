@@ -1,165 +1,110 @@
-// Conversions pivot through UTF-32: decode the source into code points (stopping at U+0000),
-// then encode them into the target. GBK goes through iconv, UTF-8 and UTF-16 are done by hand.
+// Each conversion is one iconv pass straight from source to target, so a large text costs its
+// input and output and no more. Where iconv refuses a unit, the unit is skipped and '?' written:
+// a unit is one byte of a sequence the source does not allow, or one whole character the target
+// cannot hold.
 #include "platform/codepage/codepage.h"
 
 #include <iconv.h>
 
+#include <bit>
 #include <cerrno>
-#include <vector>
+#include <functional>
 
 namespace {
 
-using CodePoints = std::vector<char32_t>;
-constexpr char32_t kReplacement = U'?';
 constexpr const char* kGbk = "CP936";
-constexpr const char* kUtf32 = "UTF-32LE";
+constexpr const char* kUtf8 = "UTF-8";
+constexpr const char* kUtf16 = "UTF-16LE";
 
-// Runs one iconv conversion; an input unit the converter rejects is skipped (skipWidth bytes)
-// and `replacement` is written in its place.
-std::string Iconv(const char* to, const char* from, std::string_view input, std::size_t skipWidth,
+// Bytes to pass over where iconv stopped at `at` with `left` bytes to go (EILSEQ or EINVAL).
+using SkipRule = std::function<std::size_t(const char* at, std::size_t left)>;
+
+std::string Iconv(const char* to, const char* from, std::string_view input, const SkipRule& skip,
                   std::string_view replacement) {
   iconv_t converter = iconv_open(to, from);
   if (converter == reinterpret_cast<iconv_t>(-1)) return {};
   std::string output;
   char* in = const_cast<char*>(input.data());
   std::size_t inLeft = input.size();
-  char buffer[1024];
+  char buffer[4096];
   while (inLeft > 0) {
     char* out = buffer;
     std::size_t outLeft = sizeof buffer;
     std::size_t result = iconv(converter, &in, &inLeft, &out, &outLeft);
     output.append(buffer, out - buffer);
     if (result != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
-    // EILSEQ: a unit it cannot convert; EINVAL: a sequence cut off at the end.
     output.append(replacement);
-    std::size_t skip = errno == EINVAL ? inLeft : std::min(skipWidth, inLeft);
-    in += skip;
-    inLeft -= skip;
+    std::size_t passed = std::min(std::max<std::size_t>(skip(in, inLeft), 1), inLeft);
+    in += passed;
+    inLeft -= passed;
   }
   iconv_close(converter);
   return output;
 }
 
-CodePoints UntilNul(CodePoints points) {
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    if (points[i] == 0) {
-      points.resize(i);
-      break;
-    }
+// Length of the well-formed UTF-8 character at `at`, or 0 when the bytes there are not one.
+std::size_t Utf8CharacterLength(const char* at, std::size_t left) {
+  auto byte = [at](std::size_t i) { return static_cast<unsigned char>(at[i]); };
+  unsigned char lead = byte(0);
+  std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
+                                       : (lead >> 3) == 0x1E ? 4 : 0;
+  if (length == 0 || length > left) return 0;
+  char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (byte(i) & 0x3F);
   }
-  return points;
+  static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+  bool wellFormed = c >= kSmallest[length] && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
+  return wellFormed ? length : 0;
 }
 
-CodePoints DecodeGbk(std::string_view gbk) {
-  gbk = gbk.substr(0, gbk.find('\0'));
-  std::string utf32 = Iconv(kUtf32, kGbk, gbk, 1, std::string_view("?\0\0\0", 4));
-  CodePoints points(utf32.size() / 4);
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    points[i] = static_cast<unsigned char>(utf32[4 * i]) |
-                static_cast<unsigned char>(utf32[4 * i + 1]) << 8 |
-                static_cast<unsigned char>(utf32[4 * i + 2]) << 16 |
-                static_cast<char32_t>(static_cast<unsigned char>(utf32[4 * i + 3])) << 24;
-  }
-  return points;
+// Bytes of the UTF-16LE unit or surrogate pair at `at` that make one character the target
+// refused; a lone surrogate is passed over alone.
+std::size_t Utf16CharacterLength(const char* at, std::size_t left) {
+  auto unit = [at](std::size_t i) {
+    return static_cast<char16_t>(static_cast<unsigned char>(at[2 * i]) |
+                                 static_cast<unsigned char>(at[2 * i + 1]) << 8);
+  };
+  if (left < 2) return left;
+  bool high = unit(0) >= 0xD800 && unit(0) <= 0xDBFF;
+  bool pair = high && left >= 4 && unit(1) >= 0xDC00 && unit(1) <= 0xDFFF;
+  return pair ? 4 : 2;
 }
 
-std::string EncodeGbk(const CodePoints& points) {
-  std::string utf32;
-  utf32.reserve(points.size() * 4);
-  for (char32_t c : points) {
-    for (int shift = 0; shift < 32; shift += 8) utf32 += static_cast<char>((c >> shift) & 0xFF);
-  }
-  return Iconv(kGbk, kUtf32, utf32, 4, "?");
+std::size_t OneByte(const char*, std::size_t) { return 1; }
+
+template <typename Char>
+std::basic_string_view<Char> UntilNul(std::basic_string_view<Char> text) {
+  return text.substr(0, text.find(Char(0)));
 }
 
-CodePoints DecodeUtf8(std::string_view utf8) {
-  CodePoints points;
-  std::size_t i = 0;
-  while (i < utf8.size()) {
-    unsigned char lead = utf8[i];
-    int extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2 : (lead >> 3) == 0x1E ? 3 : -1;
-    if (extra < 0 || i + extra >= utf8.size()) {
-      points.push_back(kReplacement);
-      ++i;
-      continue;
-    }
-    char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
-    bool valid = true;
-    for (int k = 1; k <= extra; ++k) {
-      unsigned char next = utf8[i + k];
-      if ((next & 0xC0) != 0x80) {
-        valid = false;
-        break;
-      }
-      c = (c << 6) | (next & 0x3F);
-    }
-    static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
-    if (!valid || c < kSmallest[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-      points.push_back(kReplacement);
-      ++i;
-      continue;
-    }
-    points.push_back(c);
-    i += extra + 1;
-  }
-  return UntilNul(std::move(points));
-}
-
-std::string EncodeUtf8(const CodePoints& points) {
-  std::string utf8;
-  for (char32_t c : points) {
-    if (c < 0x80) {
-      utf8 += static_cast<char>(c);
-    } else if (c < 0x800) {
-      utf8 += static_cast<char>(0xC0 | (c >> 6));
-      utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      utf8 += static_cast<char>(0xE0 | (c >> 12));
-      utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      utf8 += static_cast<char>(0xF0 | (c >> 18));
-      utf8 += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return utf8;
-}
-
-CodePoints DecodeUtf16(std::u16string_view utf16) {
-  CodePoints points;
-  for (std::size_t i = 0; i < utf16.size(); ++i) {
-    char16_t unit = utf16[i];
-    bool high = unit >= 0xD800 && unit <= 0xDBFF;
-    bool lowNext = i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF;
-    if (high && lowNext) {
-      points.push_back(0x10000 + ((unit - 0xD800) << 10) + (utf16[++i] - 0xDC00));
-    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-      points.push_back(kReplacement);
-    } else {
-      points.push_back(unit);
-    }
-  }
-  return UntilNul(std::move(points));
-}
-
-std::u16string EncodeUtf16(const CodePoints& points) {
-  std::u16string utf16;
-  for (char32_t c : points) {
-    if (c < 0x10000) {
-      utf16 += static_cast<char16_t>(c);
-    } else {
-      utf16 += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-      utf16 += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-    }
-  }
-  return utf16;
+// char16_t units as they lie in memory, which is what "UTF-16LE" reads on this host.
+static_assert(std::endian::native == std::endian::little);
+std::string_view AsBytes(std::u16string_view text) {
+  return {reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t)};
 }
 
 }  // namespace
 
-std::string Utf8FromGbk(std::string_view gbk) { return EncodeUtf8(DecodeGbk(gbk)); }
-std::string GbkFromUtf8(std::string_view utf8) { return EncodeGbk(DecodeUtf8(utf8)); }
-std::u16string Utf16FromGbk(std::string_view gbk) { return EncodeUtf16(DecodeGbk(gbk)); }
-std::string GbkFromUtf16(std::u16string_view utf16) { return EncodeGbk(DecodeUtf16(utf16)); }
+std::string Utf8FromGbk(std::string_view gbk) {
+  return Iconv(kUtf8, kGbk, UntilNul(gbk), OneByte, "?");
+}
+
+std::string GbkFromUtf8(std::string_view utf8) {
+  return Iconv(kGbk, kUtf8, UntilNul(utf8), Utf8CharacterLength, "?");
+}
+
+std::u16string Utf16FromGbk(std::string_view gbk) {
+  std::string bytes = Iconv(kUtf16, kGbk, UntilNul(gbk), OneByte, std::string_view("?\0", 2));
+  std::u16string utf16(bytes.size() / 2, u'\0');
+  for (std::size_t i = 0; i < utf16.size(); ++i) {
+    utf16[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                     static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+  }
+  return utf16;
+}
+
+std::string GbkFromUtf16(std::u16string_view utf16) {
+  return Iconv(kGbk, kUtf16, AsBytes(UntilNul(utf16)), Utf16CharacterLength, "?");
+}

@@ -137,9 +137,11 @@ void SetConnection(CURL* easy, const TransferRequest& request) {
   curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(request.timeouts.connectMs));
   if (request.timeouts.receiveMs > 0) {
-    // "No data for this long" as curl can express it: under 1 byte/s for whole seconds.
+    // "No data for this long" as curl can express it, in whole seconds. A reply trickling in at
+    // under 100 bytes/s all that time counts as no data too, so a server dripping bytes cannot
+    // hold the caller forever.
     long seconds = std::max<long>(1, (request.timeouts.receiveMs + 999) / 1000);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 100L);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, seconds);
   }
   ApplyTrustedAuthorities(easy);

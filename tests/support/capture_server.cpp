@@ -182,7 +182,8 @@ void CaptureServer::Serve(int fd) {
   bool sent = connection.Write(reply.bytes.data(), reply.bytes.size());
   const std::string filler(1 << 16, 'x');
   for (std::size_t left = reply.fillerBytes; sent && left > 0;) {
-    std::size_t piece = std::min(left, filler.size());
+    if (reply.drip.count() > 0 && !listener_->SleepFor(reply.drip)) return;
+    std::size_t piece = reply.drip.count() > 0 ? 1 : std::min(left, filler.size());
     sent = connection.Write(filler.data(), piece);
     left -= piece;
   }

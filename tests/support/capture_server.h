@@ -29,6 +29,7 @@ struct ScriptedReply {
   };
   std::string bytes;                   // sent verbatim: status line, header lines, body
   std::size_t fillerBytes = 0;         // this many 'x' bytes streamed after `bytes`
+  std::chrono::milliseconds drip{0};   // when set, the filler goes one byte at a time this apart
   std::chrono::milliseconds delay{0};  // waited after the request before anything is sent
   Ending ending = Ending::Close;
 };
