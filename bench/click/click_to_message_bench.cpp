@@ -1,6 +1,7 @@
 // click_to_message_bench HOST:PORT ACCOUNT PASSWORD RUNS CA_FILE
 // Median time from a click on 更新步数 to the message box being on the screen, and of one bare
-// libcurl GET of the same URL (a new connection each time, as the utility makes).
+// libcurl GET of the same URL (a new connection each time, as the utility makes). Fails unless
+// the submissions were accepted.
 #include <curl/curl.h>
 
 #include <QApplication>
@@ -95,11 +96,12 @@ int main(int argc, char** argv) {
     bare.push_back(BareRequest(url, caFile));
   }
   std::printf("last message: %s\n", Utf8FromGbk(lastMessage).c_str());
+  const bool submitted = lastMessage == GbkFromUtf8("数据提交成功");
   std::printf("click to message box: median %.2f ms over %d runs\n", Median(clicks), runs);
   std::printf("bare libcurl request: median %.2f ms over %d runs\n", Median(bare), runs);
   std::printf("added by the utility: %.2f ms\n", Median(clicks) - Median(bare));
   UnloadWindow(MainWindow);
   RunMessageLoop();
   curl_global_cleanup();
-  return 0;
+  return submitted ? 0 : 1;
 }

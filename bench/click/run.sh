@@ -2,6 +2,7 @@
 # Starts a step service on a free loopback port with one account, measures click-to-message
 # against it, prints the service's own timing of each request, and stops it again.
 # Usage: bench/click/run.sh [BUILD_DIR] [RUNS]
+# DRIVE_WITH, when set, is put in front of the driver (the leak check runs it under valgrind).
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 runs=${2:-20}
@@ -18,7 +19,7 @@ port=$(cat "$work/port")
 
 # The bare request trusts what the utility trusts: the system's authorities and the local one.
 cat /etc/ssl/certs/ca-certificates.crt "$build/tls/ca.pem" >"$work/trusted.pem"
-QT_LOGGING_RULES="*=false" \
+QT_LOGGING_RULES="*=false" ${DRIVE_WITH:-} \
   "$build/bench/click_to_message_bench" "127.0.0.1:$port" bench benchpass "$runs" "$work/trusted.pem"
 echo "service log (the last requests, with the service's own duration):"
 tail -n 3 "$work/service.log"
