@@ -1,46 +1,16 @@
 // Each conversion is one iconv pass straight from source to target, so a large text costs its
 // input and output and no more. Where iconv refuses a unit, the unit is skipped and '?' written:
 // a unit is one byte of a sequence the source does not allow, or one whole character the target
-// cannot hold.
+// cannot hold; a sequence cut off at the end counts as one unit.
 #include "platform/codepage/codepage.h"
 
-#include <iconv.h>
-
-#include <bit>
-#include <cerrno>
-#include <functional>
+#include "platform/codepage/recode.h"
 
 namespace {
 
 constexpr const char* kGbk = "CP936";
 constexpr const char* kUtf8 = "UTF-8";
 constexpr const char* kUtf16 = "UTF-16LE";
-
-// Bytes to pass over where iconv stopped at `at` with `left` bytes to go (EILSEQ or EINVAL).
-using SkipRule = std::function<std::size_t(const char* at, std::size_t left)>;
-
-std::string Iconv(const char* to, const char* from, std::string_view input, const SkipRule& skip,
-                  std::string_view replacement) {
-  iconv_t converter = iconv_open(to, from);
-  if (converter == reinterpret_cast<iconv_t>(-1)) return {};
-  std::string output;
-  char* in = const_cast<char*>(input.data());
-  std::size_t inLeft = input.size();
-  char buffer[4096];
-  while (inLeft > 0) {
-    char* out = buffer;
-    std::size_t outLeft = sizeof buffer;
-    std::size_t result = iconv(converter, &in, &inLeft, &out, &outLeft);
-    output.append(buffer, out - buffer);
-    if (result != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
-    output.append(replacement);
-    std::size_t passed = std::min(std::max<std::size_t>(skip(in, inLeft), 1), inLeft);
-    in += passed;
-    inLeft -= passed;
-  }
-  iconv_close(converter);
-  return output;
-}
 
 // Length of the well-formed UTF-8 character at `at`, or 0 when the bytes there are not one.
 std::size_t Utf8CharacterLength(const char* at, std::size_t left) {
@@ -79,32 +49,20 @@ std::basic_string_view<Char> UntilNul(std::basic_string_view<Char> text) {
   return text.substr(0, text.find(Char(0)));
 }
 
-// char16_t units as they lie in memory, which is what "UTF-16LE" reads on this host.
-static_assert(std::endian::native == std::endian::little);
-std::string_view AsBytes(std::u16string_view text) {
-  return {reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t)};
-}
-
 }  // namespace
 
 std::string Utf8FromGbk(std::string_view gbk) {
-  return Iconv(kUtf8, kGbk, UntilNul(gbk), OneByte, "?");
+  return Recode(kUtf8, kGbk, UntilNul(gbk), "?", OneByte);
 }
 
 std::string GbkFromUtf8(std::string_view utf8) {
-  return Iconv(kGbk, kUtf8, UntilNul(utf8), Utf8CharacterLength, "?");
+  return Recode(kGbk, kUtf8, UntilNul(utf8), "?", Utf8CharacterLength);
 }
 
 std::u16string Utf16FromGbk(std::string_view gbk) {
-  std::string bytes = Iconv(kUtf16, kGbk, UntilNul(gbk), OneByte, std::string_view("?\0", 2));
-  std::u16string utf16(bytes.size() / 2, u'\0');
-  for (std::size_t i = 0; i < utf16.size(); ++i) {
-    utf16[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                     static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
-  }
-  return utf16;
+  return Utf16FromBytes(Recode(kUtf16, kGbk, UntilNul(gbk), std::string_view("?\0", 2), OneByte));
 }
 
 std::string GbkFromUtf16(std::u16string_view utf16) {
-  return Iconv(kGbk, kUtf16, AsBytes(UntilNul(utf16)), Utf16CharacterLength, "?");
+  return Recode(kGbk, kUtf16, Utf16Bytes(UntilNul(utf16)), "?", Utf16CharacterLength);
 }

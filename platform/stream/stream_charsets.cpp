@@ -4,7 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
+
+#include "platform/codepage/recode.h"
 
 namespace {
 
@@ -33,56 +34,6 @@ bool IconvKnows(const std::string& encoding) {
   return true;
 }
 
-// Runs input through iconv. Where the converter rejects a unit, `replacement` is written and
-// skipWidth(rest) bytes are passed over; a sequence cut off at the end is replaced once.
-template <typename SkipWidth>
-std::string Recode(const char* to, const char* from, std::string_view input,
-                   std::string_view replacement, SkipWidth skipWidth) {
-  iconv_t converter = iconv_open(to, from);
-  if (converter == reinterpret_cast<iconv_t>(-1)) return {};
-  std::string output;
-  char* in = const_cast<char*>(input.data());
-  std::size_t inLeft = input.size();
-  char buffer[4096];
-  while (inLeft > 0) {
-    char* out = buffer;
-    std::size_t outLeft = sizeof buffer;
-    std::size_t result = iconv(converter, &in, &inLeft, &out, &outLeft);
-    output.append(buffer, out - buffer);
-    if (result != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
-    output.append(replacement);
-    std::size_t skip = errno == EINVAL ? inLeft : std::min(skipWidth(in, inLeft), inLeft);
-    in += skip;
-    inLeft -= skip;
-  }
-  // Stateful encodings (UTF-7, ISO-2022) close their last shift sequence here.
-  char* out = buffer;
-  std::size_t outLeft = sizeof buffer;
-  iconv(converter, nullptr, nullptr, &out, &outLeft);
-  output.append(buffer, out - buffer);
-  iconv_close(converter);
-  return output;
-}
-
-std::string WideBytes(std::u16string_view text) {
-  std::string bytes;
-  bytes.reserve(text.size() * 2);
-  for (char16_t unit : text) {
-    bytes += static_cast<char>(unit & 0xFF);
-    bytes += static_cast<char>(unit >> 8);
-  }
-  return bytes;
-}
-
-std::u16string WideText(std::string_view bytes) {
-  std::u16string text(bytes.size() / 2, u'\0');
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                    static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
-  }
-  return text;
-}
-
 }  // namespace
 
 std::optional<StreamCharset> FindStreamCharset(std::string_view name) {
@@ -98,7 +49,7 @@ std::optional<StreamCharset> FindStreamCharset(std::string_view name) {
 std::u16string DecodeCharset(std::string_view bytes, const StreamCharset& charset) {
   std::string wide = Recode(kWide, charset.encoding.c_str(), bytes, std::string_view("\xFD\xFF", 2),
                             [](const char*, std::size_t) { return std::size_t{1}; });
-  return WideText(wide);
+  return Utf16FromBytes(wide);
 }
 
 std::string EncodeCharset(std::u16string_view text, const StreamCharset& charset) {
@@ -110,5 +61,5 @@ std::string EncodeCharset(std::u16string_view text, const StreamCharset& charset
     auto high = static_cast<unsigned char>(rest[1]);
     return left >= 4 && high >= 0xD8 && high <= 0xDB ? 4 : 2;
   };
-  return Recode(charset.encoding.c_str(), kWide, WideBytes(text), replacement, unitWidth);
+  return Recode(charset.encoding.c_str(), kWide, Utf16Bytes(text), replacement, unitWidth);
 }

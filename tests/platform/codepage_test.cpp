@@ -36,7 +36,7 @@ TEST(Codepage, CharacterGbkLacksBecomesQuestionMark) {
 
 TEST(Codepage, InvalidSourceBytesBecomeQuestionMarks) {
   EXPECT_EQ(GbkFromUtf8("a\xFF" "b"), "a?b");
-  EXPECT_EQ(GbkFromUtf8("\xE6\x95"), "??");  // cut-off sequence
+  EXPECT_EQ(GbkFromUtf8("\xE6\x95"), "?");   // cut off at the end: one unit
   EXPECT_EQ(GbkFromUtf8("\xC0\xAF"), "??");  // overlong
   EXPECT_EQ(Utf8FromGbk("a\xCA"), "a?");     // lead byte without trail
 }
