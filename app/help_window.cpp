@@ -13,7 +13,7 @@ void PlaceHelpWindow() {
                     ReadProperty(MainWindow, NumberProperty::width) + kGap);
   WriteProperty(HelpWindow, NumberProperty::top, ReadProperty(MainWindow, NumberProperty::top));
   WriteProperty(HelpWindow, TextProperty::text,
-                ReadProperty({HelpWindow, "透明标签_标题"}, TextProperty::text));
+                ReadProperty({HelpWindow, kTitleLabel}, TextProperty::text));
 }
 
 void CloseHelpWindow() { UnloadWindow(HelpWindow); }

@@ -1,6 +1,5 @@
 // MainWindow's own behaviour: start-up values, the random step count and its range, the help
 // button.
-#include "app/data_directory.h"
 #include "app/settings_file.h"
 #include "app/windows.h"
 #include "forms/forms.h"
@@ -9,12 +8,6 @@
 
 namespace {
 
-const Text kAccountBox = "编辑框_帐号";
-const Text kPasswordBox = "编辑框_密码";
-const Text kStepsBox = "编辑框_步数";
-const Text kLowBox = "编辑框_随机小";
-const Text kHighBox = "编辑框_随机大";
-const Text kTitleLabel = "透明标签_标题";
 constexpr int kHighestSteps = 98800;
 
 Text BoxText(const Text& box) { return ReadProperty({MainWindow, box}, TextProperty::text); }
@@ -35,8 +28,8 @@ void InitMainWindow() {
   SetBoxText(kPasswordBox, UnscramblePassword(StoredValue(kStoredPasswordKey), kPasswordKeyText));
   // The range boxes keep their form contents unless a value is stored; the upper bound's write
   // runs CheckRandomMax, so a stored bound above the limit is warned about before the draw.
-  if (Text low = StoredValue(kRandomLowKey); !low.empty()) SetBoxText(kLowBox, low);
-  if (Text high = StoredValue(kRandomHighKey); !high.empty()) SetBoxText(kHighBox, high);
+  if (Text low = StoredValue(kRandomLowKey); !low.empty()) SetBoxText(kRandomLowBox, low);
+  if (Text high = StoredValue(kRandomHighKey); !high.empty()) SetBoxText(kRandomHighBox, high);
 
   DrawRandomSteps();
   WriteProperty(MainWindow, TextProperty::text,
@@ -45,15 +38,15 @@ void InitMainWindow() {
 
 void DrawRandomSteps() {
   SeedRandom();
-  int steps = RandomInRange(TextToInt(BoxText(kLowBox)), TextToInt(BoxText(kHighBox)));
+  int steps = RandomInRange(TextToInt(BoxText(kRandomLowBox)), TextToInt(BoxText(kRandomHighBox)));
   SetBoxText(kStepsBox, NumberToText(steps));
   // Stored as typed, not as the numbers drawn from.
-  WriteIniValue(SettingsPath(), kSettingsSection, kRandomLowKey, BoxText(kLowBox));
-  WriteIniValue(SettingsPath(), kSettingsSection, kRandomHighKey, BoxText(kHighBox));
+  WriteIniValue(SettingsPath(), kSettingsSection, kRandomLowKey, BoxText(kRandomLowBox));
+  WriteIniValue(SettingsPath(), kSettingsSection, kRandomHighKey, BoxText(kRandomHighBox));
 }
 
 void CheckRandomMax() {
-  if (TextToInt(BoxText(kHighBox)) > kHighestSteps) ShowMessage("步数请勿大于98800", "温馨提示!");
+  if (TextToInt(BoxText(kRandomHighBox)) > kHighestSteps) ShowMessage("步数请勿大于98800", kMessageCaption);
 }
 
 void ToggleHelpWindow() {

@@ -67,11 +67,11 @@ std::vector<ControlDescription> Controls() {
                              .font = skin::PlainChineseFont(16),
                              .horizontalAlignment = HorizontalAlignment::centre,
                              .verticalAlignment = VerticalAlignment::centre};
-  ControlDescription upperBound = RangeBox("编辑框_随机大", 234, "98800");
+  ControlDescription upperBound = RangeBox(kRandomHighBox, 234, "98800");
   upperBound.onTextChanged = "CheckRandomMax";
-  ControlDescription steps = EditBox("编辑框_步数", 176, 154, 150, "");
+  ControlDescription steps = EditBox(kStepsBox, 176, 154, 150, "");
   steps.textColour = 0xC06000;
-  ControlDescription password = EditBox("编辑框_密码", 176, 113, 150, "");
+  ControlDescription password = EditBox(kPasswordBox, 176, 113, 150, "");
   password.inputMode = InputMode::password;
   password.maskCharacter = '*';
   return {
@@ -79,12 +79,12 @@ std::vector<ControlDescription> Controls() {
       dash,
       FieldLabel("透明标签4", 96, 192, 72, "随机范围："),
       upperBound,
-      RangeBox("编辑框_随机小", 176, "0"),
+      RangeBox(kRandomLowBox, 176, "0"),
       Button("按钮_随机", 282, 193, 40, 34, "随机", "DrawRandomSteps"),
       Button("按钮_提交", 173, 250, 96, 40, "更新步数", "SubmitSteps"),
       steps,
       password,
-      EditBox("编辑框_帐号", 176, 73, 150, ""),
+      EditBox(kAccountBox, 176, 73, 150, ""),
       FieldLabel("透明标签3", 72, 146, 96, "设置步数："),
       FieldLabel("透明标签1", 72, 105, 96, "Zepp Life密码："),
       FieldLabel("透明标签6", 72, 65, 96, "Zepp Life帐号："),
@@ -96,6 +96,15 @@ std::vector<ControlDescription> Controls() {
 }
 
 }  // namespace
+
+// Defined ahead of MainWindow, which is built from them.
+const Text kAccountBox = "编辑框_帐号";
+const Text kPasswordBox = "编辑框_密码";
+const Text kStepsBox = "编辑框_步数";
+const Text kRandomLowBox = "编辑框_随机小";
+const Text kRandomHighBox = "编辑框_随机大";
+const Text kTitleLabel = "透明标签_标题";
+const Text kMessageCaption = "温馨提示!";
 
 const WindowDescription MainWindow = {.name = "MainWindow",
                                       .caption = "更新运动步数",

@@ -14,11 +14,7 @@
 
 namespace {
 
-const Text kAccountBox = "编辑框_帐号";
-const Text kPasswordBox = "编辑框_密码";
-const Text kStepsBox = "编辑框_步数";
 const Text kSubmitted = "数据提交成功";
-const Text kCaption = "温馨提示!";
 
 Text BoxText(const Text& box) { return ReadProperty({MainWindow, box}, TextProperty::text); }
 
@@ -44,6 +40,6 @@ void SubmitSteps() {
     WriteIniValue(SettingsPath(), kSettingsSection, kStoredPasswordKey,
                   ScramblePassword(password, kPasswordKeyText));
   }
-  ShowMessage(document->GetText("msg"), kCaption);
+  ShowMessage(document->GetText("msg"), kMessageCaption);
   document->Destroy();
 }
