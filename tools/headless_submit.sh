@@ -11,7 +11,8 @@ if [ $# -ne 6 ]; then
   echo "usage: $0 UPDATE_STEPS HOME_DIR SCREENSHOT ACCOUNT PASSWORD STEPS" >&2
   exit 2
 fi
-program=$1 home=$2 screenshot=$3 account=$4 password=$5 steps=$6
+# The program ignores a HOME that is not absolute and falls back to the user's own.
+program=$1 home=$(realpath -m "$2") screenshot=$3 account=$4 password=$5 steps=$6
 shots=$(dirname "$screenshot")
 mkdir -p "$home" "$shots"
 mkdir -p -m 700 "$home/.runtime"

@@ -28,7 +28,7 @@ done
 cd "$(dirname "$0")/.."
 if [ -z "$build" ]; then
   tools/setup.sh
-  build=build
+  build=$PWD/build
 fi
 state=${state:-$build}
 

@@ -9,7 +9,10 @@ port=${host##*:}
 
 state=$(mktemp -d "${TMPDIR:-/tmp}/headless_run.XXXXXX")
 trap 'rm -rf "$state"' EXIT
-run=(env -u DISPLAY -u WAYLAND_DISPLAY "$source_dir/tools/run.sh" --build "$build" --state "$state")
+# A HOME of the test's own: the run must keep to its throw-away home.
+user_home="$state/user-home"
+run=(env -u DISPLAY -u WAYLAND_DISPLAY HOME="$user_home"
+  "$source_dir/tools/run.sh" --build "$build" --state "$state")
 
 # A network namespace of its own gives the run a loopback where the port is free, whatever a
 # developer's step-service is doing on the shared one.
@@ -39,6 +42,7 @@ check "user.ini holds 帐号=demo" grep -qx '帐号=demo' <<<"$settings"
 check "user.ini holds a scrambled 密码" grep -qx '密码=..*' <<<"$settings"
 check "the password is not stored as typed" \
   test -z "$(grep -x "密码=$(cat "$state/service/demo.password")" <<<"$settings")"
+check "the user's own documents are left alone" test ! -e "$user_home/Documents"
 check "a 1920x1080 screenshot" \
   test "$(identify -format '%wx%h' "$state/screenshots/demo.png" 2>/dev/null)" = 1920x1080
 [ "$failures" -eq 0 ]
