@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Drives one submission in update-steps on the current X display (tools/run.sh runs it under
 # Xvfb): types account, password and step count into the main window, presses 更新步数, waits for
-# the message box, saves a screenshot of the screen and closes the box and the window.
+# the message box, saves a screenshot of the screen and closes the box and the window. A
+# screenshot taken just before the click (demo-filled.png beside the other) shows what was typed.
 # The program runs with HOME set to the given folder, so it never touches the user's documents.
 # Usage: tools/headless_submit.sh UPDATE_STEPS HOME_DIR SCREENSHOT ACCOUNT PASSWORD STEPS
 # Exit status 0 when the message box was shown.
@@ -15,7 +16,7 @@ fi
 program=$1 home=$(realpath -m "$2") screenshot=$3 account=$4 password=$5 steps=$6
 shots=$(dirname "$screenshot")
 mkdir -p "$home" "$shots"
-mkdir -p -m 700 "$home/.runtime"
+[ -d "$home/.runtime" ] || mkdir -m 700 "$home/.runtime"
 
 # Only HOME decides the documents folder: no XDG folder of the user's may point elsewhere.
 env -u XDG_CONFIG_HOME -u XDG_DATA_HOME -u XDG_CACHE_HOME -u QT_QPA_PLATFORM \

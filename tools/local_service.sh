@@ -1,6 +1,7 @@
 # The local step service for tools/run.sh (sourced, not run): its database with the demo
 # account, starting it in the background and stopping it again.
-# Expects: build (the build folder holding bin/ and tls/) and state (where service/ goes).
+# shellcheck shell=bash
+: "${build:?the build folder, holding bin/ and tls/}" "${state:?the folder service/ goes in}"
 
 demo_account=demo
 service_dir="$state/service"
