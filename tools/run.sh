@@ -1,37 +1,90 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the step updater (build/bin/update-steps).
-# Without a display it runs the program under Xvfb (1920x1080x24), saves a screenshot of the
-# screen to build/screenshots/run.png and closes the window again with Esc.
+# Runs the step updater against a local step service.
+# Installs what is missing and builds (tools/setup.sh); reuses the certificates made at configure
+# time (build/tls); creates build/service/steps.db with the account "demo" when there is none and
+# prints its password; starts build/bin/step-service in the background on the address update-steps
+# is built to call (127.0.0.1:8443 by default) and starts build/bin/update-steps. The service is
+# stopped again when the program ends.
+# Without a display the same runs under Xvfb (1920x1080x24): one submission (demo, its password,
+# 12345 steps) is driven with xdotool, the screen with the message box is saved to
+# build/screenshots/demo.png, and the steps the service recorded and the user.ini the program
+# wrote (under the throw-away home build/demo-home) are printed. Exit status 0 only when the
+# steps were recorded.
+#
+# Usage: tools/run.sh [--build DIR] [--state DIR]
+#   --build DIR  use the programs already built in DIR instead of installing and building
+#   --state DIR  keep the database, the demo home and the screenshots in DIR (default: build dir)
 set -euo pipefail
-cd "$(dirname "$0")/.."
-tools/setup.sh
 
-if [ -n "${DISPLAY:-}" ]; then
-  exec build/bin/update-steps
+build=""
+state=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --build) build=$(realpath -m "${2:?--build needs a folder}"); shift 2 ;;
+    --state) state=$(realpath -m "${2:?--state needs a folder}"); shift 2 ;;
+    *) echo "usage: $0 [--build DIR] [--state DIR]" >&2; exit 2 ;;
+  esac
+done
+cd "$(dirname "$0")/.."
+if [ -z "$build" ]; then
+  tools/setup.sh
+  build=$PWD/build
+fi
+state=${state:-$build}
+
+# shellcheck source=tools/local_service.sh
+source tools/local_service.sh
+trap stop_service EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+read_service_port
+tools/make_certs.sh "$build/tls"
+prepare_demo_account
+start_service
+
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "Starting update-steps; the step service stops when it ends."
+  "$build/bin/update-steps"
+  exit
 fi
 
-echo "No display found: running update-steps under Xvfb (1920x1080x24)."
-mkdir -p build/screenshots
-xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
-  set -uo pipefail
-  build/bin/update-steps &
-  pid=$!
-  window=$(timeout 20 xdotool search --sync --name "^更新运动步数$" | head -n 1)
-  if [ -z "$window" ]; then
-    echo "update-steps showed no window."
-    kill "$pid" 2>/dev/null
-    exit 1
-  fi
-  sleep 0.5  # let the first frame reach the screen
-  xdotool getwindowgeometry "$window"
-  import -window root build/screenshots/run.png
-  echo "Screenshot: build/screenshots/run.png"
-  xdotool windowfocus --sync "$window" key Escape 2>/dev/null
-  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$pid" 2>/dev/null; then
-    echo "update-steps did not close on Esc; stopping it."
-    kill "$pid"
-  fi
-  wait "$pid"
-  echo "update-steps ended with status $?."
-'
+demo_steps=12345
+demo_home="$state/demo-home"
+screenshot="$state/screenshots/demo.png"
+echo "No display found: running update-steps under Xvfb (1920x1080x24) with HOME=$demo_home."
+# A fresh home each run: the program starts as on first use, with empty boxes.
+rm -rf "$demo_home"
+recorded_before=$(step_service steps "$demo_account" --db "$service_db")
+submitted=0
+xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" \
+  tools/headless_submit.sh "$build/bin/update-steps" "$demo_home" "$screenshot" \
+  "$demo_account" "$demo_password" "$demo_steps" || submitted=$?
+stop_service
+
+echo
+echo "The service's log:"
+cat "$service_log"
+recorded=$(step_service steps "$demo_account" --db "$service_db")
+echo
+echo "step-service steps $demo_account --db $service_db:"
+echo "${recorded:-(nothing recorded)}"
+user_ini=$(find "$demo_home" -name user.ini -print -quit)
+echo
+if [ -n "$user_ini" ]; then
+  echo "$user_ini:"
+  iconv -f GBK -t UTF-8 "$user_ini" | tr -d '\r'
+else
+  echo "update-steps wrote no user.ini under $demo_home."
+fi
+echo
+
+today=$(date +%F)
+newest=$(head -n 1 <<<"$recorded")
+if [ "$submitted" -eq 0 ] && [ "$recorded" != "$recorded_before" ] &&
+  [ "$(cut -f1,2 <<<"$newest")" = "$today	$demo_steps" ]; then
+  echo "Done: the service recorded $demo_steps steps for $demo_account today."
+  exit 0
+fi
+echo "Failed: the service recorded no new count of $demo_steps steps for $demo_account." >&2
+exit 1
