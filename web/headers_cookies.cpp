@@ -1,6 +1,8 @@
 // Header normalisation and cookie merging.
 #include "web/headers_cookies.h"
 
+#include "web/url_text.h"
+
 namespace {
 
 const Text kCrLf = "\r\n";
@@ -108,4 +110,16 @@ int IndexOfText(const TextArray& list, const Text& item) {
     if (list[i] == item) return static_cast<int>(i + 1);
   }
   return -1;
+}
+
+Text CookiesFromHeaders(const Text& rawHeaders) {
+  Text cookies;
+  for (const Text& line : SplitText(rawHeaders, kCrLf)) {
+    if (TextBefore(line, ": ") != "Set-Cookie") continue;
+    Text value = FindText(line, ";", std::nullopt, false) != -1
+                     ? TextBetween(line, "Set-Cookie:", ";")
+                     : ReplaceText(line, "Set-Cookie:", Text(), std::nullopt, std::nullopt, false);
+    cookies += TrimText(value) + "; ";
+  }
+  return TextLeft(cookies, TextLength(cookies) - 2);
 }

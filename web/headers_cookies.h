@@ -12,6 +12,10 @@ Text NormaliseHeaders(const Text& headers);
 // word with its first byte upper-cased (ASCII letters only).
 Text CapitaliseFirst(const Text& word);
 
+// The reply's cookies from its raw header block (lines joined by CR LF): the leading name=value
+// of every line whose name is exactly "Set-Cookie", trimmed and joined by "; "; "" when none.
+Text CookiesFromHeaders(const Text& rawHeaders);
+
 // The trimmed bytes after the first colon (later lines included); "" without a colon.
 Text HeaderValue(const Text& text);
 

@@ -58,19 +58,6 @@ Text QueryRawHeaders(HINTERNET request) {
   return Text(headers.c_str());
 }
 
-// The leading name=value of every "Set-Cookie" line (the name's case must match), "; "-joined.
-Text CookiesFromHeaders(const Text& rawHeaders) {
-  Text cookies;
-  for (const Text& line : SplitText(rawHeaders, kCrLf)) {
-    if (TextBefore(line, ": ") != "Set-Cookie") continue;
-    Text value = FindText(line, ";", std::nullopt, false) != -1
-                     ? TextBetween(line, "Set-Cookie:", ";")
-                     : ReplaceText(line, "Set-Cookie:", Text(), std::nullopt, std::nullopt, false);
-    cookies += TrimText(value) + "; ";
-  }
-  return TextLeft(cookies, TextLength(cookies) - 2);
-}
-
 }  // namespace
 
 ByteSet WebRequest(const Text& url, int method, const Text& postText, Text* cookies,

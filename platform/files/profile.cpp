@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <string_view>
 
 namespace {
@@ -101,7 +100,8 @@ bool IsWritable(std::string_view section, std::string_view key, std::string_view
 
 std::uint32_t CopyOut(std::string_view value, char* buffer, std::uint32_t size) {
   std::size_t count = std::min<std::size_t>(value.size(), size - 1);
-  std::memcpy(buffer, value.data(), count);
+  // copy(), not memcpy: an empty view may carry no data pointer at all.
+  value.copy(buffer, count);
   buffer[count] = '\0';
   return static_cast<std::uint32_t>(count);
 }
