@@ -10,6 +10,10 @@
 namespace {
 
 void WaitBusy(const std::function<void()>& call) {
+  if (!qApp) {  // the message loop has ended: nothing left to keep painting
+    call();
+    return;
+  }
   QEventLoop wait;
   std::thread worker([&] {
     call();
