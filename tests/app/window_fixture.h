@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/toolkit/message_watch.h"
-#include "tests/windows/gui_support.h"
+#include "tests/support/gui_support.h"
 
 class WindowFixture : public testing::Test {
  protected:

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "forms/forms.h"
-#include "tests/windows/gui_support.h"
+#include "tests/support/gui_support.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "platform/wininet/trust_for_tests.h"
 #include "platform/wininet/wininet.h"
 #include "submit/step_service_testing.h"
-#include "tests/submission/window_fixture.h"
+#include "tests/app/window_fixture.h"
 #include "tests/support/capture_server.h"
 
 namespace {

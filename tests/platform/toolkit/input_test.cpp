@@ -9,7 +9,7 @@
 #include "app/handlers.h"
 #include "forms/forms.h"
 #include "platform/toolkit/message_watch.h"
-#include "tests/windows/gui_support.h"
+#include "tests/support/gui_support.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/windows/gui_support.h"
+#include "tests/support/gui_support.h"
 
 #include <QApplication>
 #include <QDir>

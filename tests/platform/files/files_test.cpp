@@ -2,7 +2,7 @@
 // and the profile-file calls.
 #include "platform/files/files.h"
 #include "platform/files/paths.h"
-#include "tests/settings/temp_root.h"
+#include "tests/support/temp_root.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Kills a writer again and again in the middle of replacing a large settings file: every time,
 // the file on disk must be the whole old file or the whole new one.
 #include "platform/files/files.h"
-#include "tests/settings/temp_root.h"
+#include "tests/support/temp_root.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>

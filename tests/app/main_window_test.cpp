@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "forms/forms.h"
-#include "tests/submission/window_fixture.h"
+#include "tests/app/window_fixture.h"
 
 namespace {
 

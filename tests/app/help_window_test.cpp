@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "forms/forms.h"
-#include "tests/submission/window_fixture.h"
+#include "tests/app/window_fixture.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include "app/settings_file.h"
 
 #include "app/data_directory.h"
-#include "tests/settings/temp_root.h"
+#include "tests/support/temp_root.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

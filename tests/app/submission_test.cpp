@@ -12,7 +12,7 @@
 #include "submit/password_scramble.h"
 #include "submit/step_service_testing.h"
 #include "tests/service/service_process.h"
-#include "tests/submission/window_fixture.h"
+#include "tests/app/window_fixture.h"
 #include "tests/support/capture_server.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "tests/submission/window_fixture.h"
+#include "tests/app/window_fixture.h"
 
 #include <QDir>
 #include <QTest>
