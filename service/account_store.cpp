@@ -176,14 +176,14 @@ StoreResult AccountStore::AddAccount(std::string_view name, const PasswordHash& 
       "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7) ON CONFLICT(name) DO NOTHING");
   if (!insert) return StoreResult::kFailed;
   StepGuard guard(insert);
-  const std::string created_at = LocalStampNow().timestamp;
+  const std::string createdAt = LocalStampNow().timestamp;
   sqlite3_bind_text(insert, 1, name.data(), name.size(), SQLITE_STATIC);
   sqlite3_bind_blob(insert, 2, hash.salt.data(), hash.salt.size(), SQLITE_STATIC);
   sqlite3_bind_blob(insert, 3, hash.hash.data(), hash.hash.size(), SQLITE_STATIC);
   sqlite3_bind_int64(insert, 4, static_cast<sqlite3_int64>(hash.cost.n));
   sqlite3_bind_int64(insert, 5, hash.cost.r);
   sqlite3_bind_int64(insert, 6, hash.cost.p);
-  sqlite3_bind_text(insert, 7, created_at.data(), created_at.size(), SQLITE_STATIC);
+  sqlite3_bind_text(insert, 7, createdAt.data(), createdAt.size(), SQLITE_STATIC);
   if (sqlite3_step(insert) != SQLITE_DONE) {
     Complain(connection->db(), "add account");
     return StoreResult::kFailed;
@@ -234,7 +234,7 @@ StoreResult AccountStore::FindPasswordHash(std::string_view name, PasswordHash& 
 }
 
 StoreResult AccountStore::RecordSteps(std::string_view name, std::string_view day, int steps,
-                                      std::string_view set_at) {
+                                      std::string_view setAt) {
   Lease connection = Borrow();
   if (!connection) return StoreResult::kFailed;
   sqlite3_stmt* upsert = connection->Prepare(
@@ -245,7 +245,7 @@ StoreResult AccountStore::RecordSteps(std::string_view name, std::string_view da
   sqlite3_bind_text(upsert, 1, name.data(), name.size(), SQLITE_STATIC);
   sqlite3_bind_text(upsert, 2, day.data(), day.size(), SQLITE_STATIC);
   sqlite3_bind_int(upsert, 3, steps);
-  sqlite3_bind_text(upsert, 4, set_at.data(), set_at.size(), SQLITE_STATIC);
+  sqlite3_bind_text(upsert, 4, setAt.data(), setAt.size(), SQLITE_STATIC);
   const int status = sqlite3_step(upsert);
   if (status == SQLITE_DONE) return StoreResult::kDone;
   if (sqlite3_extended_errcode(connection->db()) == SQLITE_CONSTRAINT_FOREIGNKEY) {
@@ -266,8 +266,8 @@ StoreResult AccountStore::ListSteps(std::string_view name, std::vector<DayRecord
   sqlite3_stmt* select = connection->Prepare(
       "SELECT day, steps, set_at FROM daily_steps WHERE account = ?1 ORDER BY day DESC");
   if (exists && select) {
-    StepGuard exists_guard(exists);
-    StepGuard select_guard(select);
+    StepGuard existsGuard(exists);
+    StepGuard selectGuard(select);
     sqlite3_bind_text(exists, 1, name.data(), name.size(), SQLITE_STATIC);
     sqlite3_bind_text(select, 1, name.data(), name.size(), SQLITE_STATIC);
     const int found = sqlite3_step(exists);

@@ -15,13 +15,13 @@ namespace step_service {
 
 struct AccountInfo {
   std::string name;
-  std::string created_at;  // local time, ISO 8601 with offset
+  std::string createdAt;  // local time, ISO 8601 with offset
 };
 
 struct DayRecord {
   std::string day;  // YYYY-MM-DD
   int steps = 0;
-  std::string set_at;  // local time, ISO 8601 with offset
+  std::string setAt;  // local time, ISO 8601 with offset
 };
 
 enum class StoreResult { kDone, kNotFound, kExists, kFailed };
@@ -49,7 +49,7 @@ class AccountStore {
 
   // Sets the count of `day` for the account, replacing an earlier count of that day.
   StoreResult RecordSteps(std::string_view name, std::string_view day, int steps,
-                          std::string_view set_at);
+                          std::string_view setAt);
 
   // kDone with the recorded days newest first, kNotFound for an unknown account, or kFailed.
   StoreResult ListSteps(std::string_view name, std::vector<DayRecord>& days);

@@ -103,7 +103,7 @@ bool ReadPassword(std::string& password) {
   return read;
 }
 
-int AddAccount(const std::string& name, const std::string& db_file) {
+int AddAccount(const std::string& name, const std::string& dbFile) {
   if (!IsAcceptableName(name)) {
     std::fprintf(stderr, "step-service: an account name is 1 to %zu bytes of printable UTF-8\n",
                  kMaxParameterBytes);
@@ -118,7 +118,7 @@ int AddAccount(const std::string& name, const std::string& db_file) {
                  kMaxParameterBytes);
     return 1;
   }
-  const auto store = AccountStore::Open(db_file, true);
+  const auto store = AccountStore::Open(dbFile, true);
   if (!store) return 1;
   const auto hash = HashPassword(password);
   if (!hash) {
@@ -136,25 +136,25 @@ int AddAccount(const std::string& name, const std::string& db_file) {
   }
 }
 
-int ListAccounts(const std::string& db_file) {
-  const auto store = AccountStore::Open(db_file, false);
+int ListAccounts(const std::string& dbFile) {
+  const auto store = AccountStore::Open(dbFile, false);
   if (!store) return 1;
   const auto accounts = store->ListAccounts();
   if (!accounts) return 1;
   for (const auto& account : *accounts) {
-    std::printf("%s\t%s\n", account.name.c_str(), account.created_at.c_str());
+    std::printf("%s\t%s\n", account.name.c_str(), account.createdAt.c_str());
   }
   return 0;
 }
 
-int ListSteps(const std::string& name, const std::string& db_file) {
-  const auto store = AccountStore::Open(db_file, false);
+int ListSteps(const std::string& name, const std::string& dbFile) {
+  const auto store = AccountStore::Open(dbFile, false);
   if (!store) return 1;
   std::vector<DayRecord> days;
   switch (store->ListSteps(name, days)) {
     case StoreResult::kDone:
       for (const auto& day : days) {
-        std::printf("%s\t%d\t%s\n", day.day.c_str(), day.steps, day.set_at.c_str());
+        std::printf("%s\t%d\t%s\n", day.day.c_str(), day.steps, day.setAt.c_str());
       }
       return 0;
     case StoreResult::kNotFound:
@@ -222,14 +222,14 @@ int RunCommandLine(int argc, char** argv) {
   if (words == std::vector<std::string>{"serve"}) return RunServe(arguments);
 
   if (!CheckOptions(arguments, {"db"}, {}, complaint)) return Usage(complaint);
-  const std::string& db_file = arguments.options.at("db");
+  const std::string& dbFile = arguments.options.at("db");
   if (words.size() == 3 && words[0] == "account" && words[1] == "add") {
-    return AddAccount(words[2], db_file);
+    return AddAccount(words[2], dbFile);
   }
   if (words.size() == 2 && words[0] == "account" && words[1] == "list") {
-    return ListAccounts(db_file);
+    return ListAccounts(dbFile);
   }
-  if (words.size() == 2 && words[0] == "steps") return ListSteps(words[1], db_file);
+  if (words.size() == 2 && words[0] == "steps") return ListSteps(words[1], dbFile);
   return Usage("unknown command");
 }
 

@@ -10,10 +10,10 @@ constexpr size_t kSweepFloor = 4096;
 
 }  // namespace
 
-RateLimiter::RateLimiter(int max_failures, Clock::duration window)
-    : max_failures_(static_cast<size_t>(std::max(max_failures, 1))),
+RateLimiter::RateLimiter(int maxFailures, Clock::duration window)
+    : maxFailures_(static_cast<size_t>(std::max(maxFailures, 1))),
       window_(window),
-      sweep_at_size_(kSweepFloor) {}
+      sweepAtSize_(kSweepFloor) {}
 
 void RateLimiter::DropExpired(std::deque<Clock::time_point>& failures,
                               Clock::time_point now) const {
@@ -27,9 +27,9 @@ RateLimiter::Clock::duration RateLimiter::RetryAfter(std::string_view account,
   if (found == failures_.end()) return Clock::duration::zero();
   auto& failures = found->second;
   DropExpired(failures, now);
-  if (failures.size() < max_failures_) return Clock::duration::zero();
+  if (failures.size() < maxFailures_) return Clock::duration::zero();
   // The attempt frees up when enough failures have aged out to fall below the limit.
-  return failures[failures.size() - max_failures_] + window_ - now;
+  return failures[failures.size() - maxFailures_] + window_ - now;
 }
 
 void RateLimiter::RecordFailure(std::string_view account, Clock::time_point now) {
@@ -37,8 +37,8 @@ void RateLimiter::RecordFailure(std::string_view account, Clock::time_point now)
   auto& failures = failures_[std::string(account)];
   DropExpired(failures, now);
   failures.push_back(now);
-  // Only the newest max_failures_ ever matter.
-  while (failures.size() > max_failures_) failures.pop_front();
+  // Only the newest maxFailures_ ever matter.
+  while (failures.size() > maxFailures_) failures.pop_front();
   SweepIfLarge(now);
 }
 
@@ -50,11 +50,11 @@ void RateLimiter::RecordSuccess(std::string_view account) {
 // Keeps memory bounded when many names are tried: forgets names whose failures have all aged
 // out. The threshold doubles with the live size so sweeping stays cheap on average.
 void RateLimiter::SweepIfLarge(Clock::time_point now) {
-  if (failures_.size() < sweep_at_size_) return;
+  if (failures_.size() < sweepAtSize_) return;
   std::erase_if(failures_, [&](const auto& entry) {
     return entry.second.empty() || now - entry.second.back() >= window_;
   });
-  sweep_at_size_ = std::max(kSweepFloor, failures_.size() * 2);
+  sweepAtSize_ = std::max(kSweepFloor, failures_.size() * 2);
 }
 
 }  // namespace step_service
