@@ -2,7 +2,13 @@
 
 #include <sqlite3.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <map>
 
 #include "service/local_time.h"
@@ -27,6 +33,11 @@ CREATE TABLE IF NOT EXISTS daily_steps(
   steps INTEGER NOT NULL,
   set_at TEXT NOT NULL,
   PRIMARY KEY(account, day)) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS sign_in_failures(
+  key TEXT NOT NULL,
+  at_ms INTEGER NOT NULL);
+CREATE INDEX IF NOT EXISTS sign_in_failures_by_key ON sign_in_failures(key, at_ms);
+CREATE INDEX IF NOT EXISTS sign_in_failures_by_age ON sign_in_failures(at_ms);
 )sql";
 
 void Complain(sqlite3* db, const char* what) {
@@ -41,6 +52,30 @@ std::string ColumnText(sqlite3_stmt* statement, int column) {
 std::string ColumnBlob(sqlite3_stmt* statement, int column) {
   const auto* blob = static_cast<const char*>(sqlite3_column_blob(statement, column));
   return blob ? std::string(blob, sqlite3_column_bytes(statement, column)) : std::string();
+}
+
+// Makes the database file 0600 before SQLite opens it: SQLite creates the -wal and -shm files
+// with the database file's mode, so the three stay private to this user. A file or leftover
+// -wal/-shm that others could read is narrowed, and said so.
+bool MakeStoreFilesPrivate(const std::string& path, bool create) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
+  if (fd < 0) {
+    std::fprintf(stderr, "store: cannot open %s: %s\n", path.c_str(), std::strerror(errno));
+    return false;
+  }
+  close(fd);
+  for (const std::string& file : {path, path + "-wal", path + "-shm"}) {
+    struct stat status {};
+    if (stat(file.c_str(), &status) != 0 || (status.st_mode & 0077) == 0) continue;
+    if (chmod(file.c_str(), 0600) != 0) {
+      std::fprintf(stderr, "store: cannot make %s private: %s\n", file.c_str(),
+                   std::strerror(errno));
+      return false;
+    }
+    std::fprintf(stderr, "store: %s was readable by others (mode %03o); now 0600\n",
+                 file.c_str(), static_cast<unsigned>(status.st_mode & 0777));
+  }
+  return true;
 }
 
 }  // namespace
@@ -130,6 +165,7 @@ class StepGuard {
 };
 
 std::unique_ptr<AccountStore> AccountStore::Open(const std::string& path, bool create) {
+  if (!MakeStoreFilesPrivate(path, create)) return nullptr;
   auto first = Connection::Open(path, create);
   if (!first) return nullptr;
   sqlite3_stmt* mode = nullptr;
@@ -285,6 +321,65 @@ StoreResult AccountStore::ListSteps(std::string_view name, std::vector<DayRecord
   }
   connection->Execute("COMMIT");
   return result;
+}
+
+StoreResult AccountStore::RecordFailure(std::string_view key, int64_t atMs,
+                                        int64_t forgetBeforeMs) {
+  Lease connection = Borrow();
+  if (!connection) return StoreResult::kFailed;
+  sqlite3_stmt* insert =
+      connection->Prepare("INSERT INTO sign_in_failures(key, at_ms) VALUES(?1, ?2)");
+  sqlite3_stmt* forget = connection->Prepare("DELETE FROM sign_in_failures WHERE at_ms < ?1");
+  if (!insert || !forget) return StoreResult::kFailed;
+  StepGuard insertGuard(insert);
+  StepGuard forgetGuard(forget);
+  sqlite3_bind_text(insert, 1, key.data(), key.size(), SQLITE_STATIC);
+  sqlite3_bind_int64(insert, 2, atMs);
+  sqlite3_bind_int64(forget, 1, forgetBeforeMs);
+  if (sqlite3_step(insert) != SQLITE_DONE || sqlite3_step(forget) != SQLITE_DONE) {
+    Complain(connection->db(), "record failure");
+    return StoreResult::kFailed;
+  }
+  return StoreResult::kDone;
+}
+
+StoreResult AccountStore::FindRecentFailure(std::string_view key, int nth, int64_t sinceMs,
+                                            std::optional<int64_t>& atMs) {
+  atMs.reset();
+  Lease connection = Borrow();
+  if (!connection) return StoreResult::kFailed;
+  sqlite3_stmt* select = connection->Prepare(
+      "SELECT at_ms FROM sign_in_failures WHERE key = ?1 AND at_ms >= ?2 "
+      "ORDER BY at_ms DESC LIMIT 1 OFFSET ?3");
+  if (!select) return StoreResult::kFailed;
+  StepGuard guard(select);
+  sqlite3_bind_text(select, 1, key.data(), key.size(), SQLITE_STATIC);
+  sqlite3_bind_int64(select, 2, sinceMs);
+  sqlite3_bind_int(select, 3, nth - 1);
+  switch (sqlite3_step(select)) {
+    case SQLITE_ROW:
+      atMs = sqlite3_column_int64(select, 0);
+      return StoreResult::kDone;
+    case SQLITE_DONE:
+      return StoreResult::kDone;
+    default:
+      Complain(connection->db(), "find failures");
+      return StoreResult::kFailed;
+  }
+}
+
+StoreResult AccountStore::ClearFailures(std::string_view key) {
+  Lease connection = Borrow();
+  if (!connection) return StoreResult::kFailed;
+  sqlite3_stmt* erase = connection->Prepare("DELETE FROM sign_in_failures WHERE key = ?1");
+  if (!erase) return StoreResult::kFailed;
+  StepGuard guard(erase);
+  sqlite3_bind_text(erase, 1, key.data(), key.size(), SQLITE_STATIC);
+  if (sqlite3_step(erase) != SQLITE_DONE) {
+    Complain(connection->db(), "clear failures");
+    return StoreResult::kFailed;
+  }
+  return StoreResult::kDone;
 }
 
 }  // namespace step_service

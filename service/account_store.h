@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -33,7 +34,8 @@ enum class StoreResult { kDone, kNotFound, kExists, kFailed };
 class AccountStore {
  public:
   // Opens the file in WAL mode and makes the tables when missing. With `create` false a missing
-  // file is an error. Nothing (and a line on standard error) when the file cannot be used.
+  // file is an error. The file is made (or narrowed to) 0600, and SQLite gives its -wal and -shm
+  // files the same mode: salts and hashes are for this user alone. Nothing (and a line on standard error) when the file cannot be used.
   static std::unique_ptr<AccountStore> Open(const std::string& path, bool create);
   ~AccountStore();
 
@@ -53,6 +55,15 @@ class AccountStore {
 
   // kDone with the recorded days newest first, kNotFound for an unknown account, or kFailed.
   StoreResult ListSteps(std::string_view name, std::vector<DayRecord>& days);
+
+  // Failed sign-ins under a back-off key, times in milliseconds since the Unix epoch.
+  // Records one at `atMs` and forgets every key's failures from before `forgetBeforeMs`.
+  StoreResult RecordFailure(std::string_view key, int64_t atMs, int64_t forgetBeforeMs);
+  // kDone with `atMs` the time of the `nth` newest failure of `key` at or after `sinceMs`, or
+  // nothing when there are fewer; kFailed.
+  StoreResult FindRecentFailure(std::string_view key, int nth, int64_t sinceMs,
+                                std::optional<int64_t>& atMs);
+  StoreResult ClearFailures(std::string_view key);
 
  private:
   class Connection;

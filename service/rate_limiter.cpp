@@ -2,59 +2,62 @@
 
 #include <algorithm>
 
+#include "service/source_address.h"
+
 namespace step_service {
 namespace {
 
-// Below this many tracked names the map is not worth sweeping.
-constexpr size_t kSweepFloor = 4096;
+using std::chrono::milliseconds;
+
+int64_t Milliseconds(RateLimiter::Clock::time_point time) {
+  return std::chrono::duration_cast<milliseconds>(time.time_since_epoch()).count();
+}
+
+// The two kinds of key cannot meet: a source key holds no '|' and the prefixes differ.
+std::string AccountKey(std::string_view account, std::string_view source) {
+  return "a|" + SourceKey(source) + "|" + std::string(account);
+}
+
+std::string SourceOnlyKey(std::string_view source) { return "s|" + SourceKey(source); }
 
 }  // namespace
 
-RateLimiter::RateLimiter(int maxFailures, Clock::duration window)
-    : maxFailures_(static_cast<size_t>(std::max(maxFailures, 1))),
-      window_(window),
-      sweepAtSize_(kSweepFloor) {}
-
-void RateLimiter::DropExpired(std::deque<Clock::time_point>& failures,
-                              Clock::time_point now) const {
-  while (!failures.empty() && now - failures.front() >= window_) failures.pop_front();
+RateLimiter::RateLimiter(AccountStore& store, BackOffLimits limits)
+    : store_(store), limits_(limits) {
+  limits_.accountFailures = std::max(limits_.accountFailures, 1);
+  limits_.sourceFailures = std::max(limits_.sourceFailures, 1);
 }
 
-RateLimiter::Clock::duration RateLimiter::RetryAfter(std::string_view account,
-                                                     Clock::time_point now) {
-  std::lock_guard lock(mutex_);
-  const auto found = failures_.find(std::string(account));
-  if (found == failures_.end()) return Clock::duration::zero();
-  auto& failures = found->second;
-  DropExpired(failures, now);
-  if (failures.size() < maxFailures_) return Clock::duration::zero();
-  // The attempt frees up when enough failures have aged out to fall below the limit.
-  return failures[failures.size() - maxFailures_] + window_ - now;
+StoreResult RateLimiter::WaitFor(const std::string& key, int limit, Clock::time_point now,
+                                 Clock::duration& wait) {
+  std::optional<int64_t> at;
+  const StoreResult found =
+      store_.FindRecentFailure(key, limit, Milliseconds(now - limits_.window), at);
+  if (found != StoreResult::kDone) return found;
+  // The attempt frees up when the limit-th newest failure ages out of the window.
+  if (at) wait = std::max(wait, milliseconds(*at) + limits_.window - now.time_since_epoch());
+  return StoreResult::kDone;
 }
 
-void RateLimiter::RecordFailure(std::string_view account, Clock::time_point now) {
-  std::lock_guard lock(mutex_);
-  auto& failures = failures_[std::string(account)];
-  DropExpired(failures, now);
-  failures.push_back(now);
-  // Only the newest maxFailures_ ever matter.
-  while (failures.size() > maxFailures_) failures.pop_front();
-  SweepIfLarge(now);
+StoreResult RateLimiter::RetryAfter(std::string_view account, std::string_view source,
+                                    Clock::time_point now, Clock::duration& wait) {
+  wait = Clock::duration::zero();
+  const StoreResult result = WaitFor(AccountKey(account, source), limits_.accountFailures, now, wait);
+  if (result != StoreResult::kDone) return result;
+  return WaitFor(SourceOnlyKey(source), limits_.sourceFailures, now, wait);
 }
 
-void RateLimiter::RecordSuccess(std::string_view account) {
-  std::lock_guard lock(mutex_);
-  failures_.erase(std::string(account));
+StoreResult RateLimiter::RecordFailure(std::string_view account, std::string_view source,
+                                       Clock::time_point now) {
+  const int64_t at = Milliseconds(now);
+  const int64_t forgetBefore = Milliseconds(now - limits_.window);
+  const StoreResult result = store_.RecordFailure(AccountKey(account, source), at, forgetBefore);
+  if (result != StoreResult::kDone) return result;
+  return store_.RecordFailure(SourceOnlyKey(source), at, forgetBefore);
 }
 
-// Keeps memory bounded when many names are tried: forgets names whose failures have all aged
-// out. The threshold doubles with the live size so sweeping stays cheap on average.
-void RateLimiter::SweepIfLarge(Clock::time_point now) {
-  if (failures_.size() < sweepAtSize_) return;
-  std::erase_if(failures_, [&](const auto& entry) {
-    return entry.second.empty() || now - entry.second.back() >= window_;
-  });
-  sweepAtSize_ = std::max(kSweepFloor, failures_.size() * 2);
+StoreResult RateLimiter::RecordSuccess(std::string_view account, std::string_view source) {
+  return store_.ClearFailures(AccountKey(account, source));
 }
 
 }  // namespace step_service

@@ -1,38 +1,50 @@
 #pragma once
 
 #include <chrono>
-#include <deque>
-#include <mutex>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+
+#include "service/account_store.h"
 
 namespace step_service {
 
-// Counts failed sign-ins per account name (known or not, so that refusals say nothing about
-// which accounts exist) and refuses further attempts once `maxFailures` fall within `window`,
-// until the oldest of them has aged out. Thread-safe; times are passed in so tests can step them.
+struct BackOffLimits {
+  int accountFailures = 5;   // per (account, source address)
+  int sourceFailures = 20;   // per source address, over all accounts
+  std::chrono::seconds window = std::chrono::minutes(10);
+};
+
+// Sign-in back-off, counted in the store so that every instance on one store sees the same
+// failures and a restart keeps them:
+// - `accountFailures` failures on one account from one source address within `window` lock that
+//   account for that source only, so someone elsewhere cannot lock the owner out;
+// - `sourceFailures` failures from one source address within `window`, whatever the accounts,
+//   refuse that source on every account, so guesses cannot be spread over many accounts.
+// A refusal lasts until enough of its failures have aged out. Unknown account names count like
+// known ones, so refusals say nothing about which accounts exist. A source is the client's
+// address as text, counted under its SourceKey().
 class RateLimiter {
  public:
-  using Clock = std::chrono::steady_clock;
+  using Clock = std::chrono::system_clock;
 
-  RateLimiter(int maxFailures, Clock::duration window);
+  RateLimiter(AccountStore& store, BackOffLimits limits);
 
-  // How long the account must wait before its next attempt; zero when it may try now.
-  Clock::duration RetryAfter(std::string_view account, Clock::time_point now);
-  void RecordFailure(std::string_view account, Clock::time_point now);
-  // A correct password clears the account's record.
-  void RecordSuccess(std::string_view account);
+  // kDone with `wait` set to how long `source` must wait before trying `account` again (zero
+  // when it may try now), or the store's failure.
+  StoreResult RetryAfter(std::string_view account, std::string_view source, Clock::time_point now,
+                         Clock::duration& wait);
+  StoreResult RecordFailure(std::string_view account, std::string_view source,
+                            Clock::time_point now);
+  // A correct password clears that account's failures from that source; the source's count over
+  // all accounts stays, so an attacker's own account cannot wipe it.
+  StoreResult RecordSuccess(std::string_view account, std::string_view source);
 
  private:
-  void DropExpired(std::deque<Clock::time_point>& failures, Clock::time_point now) const;
-  void SweepIfLarge(Clock::time_point now);
+  StoreResult WaitFor(const std::string& key, int limit, Clock::time_point now,
+                      Clock::duration& wait);
 
-  const size_t maxFailures_;
-  const Clock::duration window_;
-  std::mutex mutex_;
-  std::unordered_map<std::string, std::deque<Clock::time_point>> failures_;
-  size_t sweepAtSize_;
+  AccountStore& store_;
+  BackOffLimits limits_;
 };
 
 }  // namespace step_service

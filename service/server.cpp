@@ -23,8 +23,6 @@ namespace {
 
 using std::chrono::steady_clock;
 
-constexpr int kMaxFailures = 5;
-constexpr auto kFailureWindow = std::chrono::minutes(10);
 // Connections wait mostly on the network; hashing has its own, smaller limit.
 constexpr size_t kWorkerThreads = 64;
 constexpr size_t kKeepAliveRequests = 100;
@@ -74,7 +72,7 @@ void Route(httplib::SSLServer& server, SubmissionDesk& desk) {
     const std::string_view query = mark == std::string::npos
                                        ? std::string_view()
                                        : std::string_view(request.target).substr(mark + 1);
-    SetReply(response, desk.Submit(query, note.account));
+    SetReply(response, desk.Submit(query, request.remote_addr, note.account));
   });
 
   server.Get("/healthz", [](const httplib::Request&, httplib::Response& response) {
@@ -199,7 +197,7 @@ int Serve(const ServeOptions& options) {
   }
   std::unique_ptr<AccountStore> store = AccountStore::Open(options.db_file, true);
   if (!store) return 1;
-  RateLimiter limiter(kMaxFailures, kFailureWindow);
+  RateLimiter limiter(*store, BackOffLimits{});
   SubmissionDesk desk(*store, limiter);
 
   SSL_CTX_set_min_proto_version(server.ssl_context(), TLS1_2_VERSION);

@@ -40,7 +40,8 @@ std::mutex& SubmissionDesk::LockFor(std::string_view account) {
   return account_locks_[std::hash<std::string_view>{}(account) % account_locks_.size()];
 }
 
-Reply SubmissionDesk::Submit(std::string_view raw_query, std::string& account) {
+Reply SubmissionDesk::Submit(std::string_view raw_query, std::string_view source,
+                             std::string& account) {
   account.clear();
   const SubmissionQuery query = ParseSubmissionQuery(raw_query);
   if (query.fault != QueryFault::kNone) return OutcomeReply(OutcomeOf(query.fault));
@@ -51,7 +52,11 @@ Reply SubmissionDesk::Submit(std::string_view raw_query, std::string& account) {
   if (!steps) return OutcomeReply(Outcome::kBadStep);
 
   std::lock_guard lock(LockFor(account));
-  const auto wait = limiter_.RetryAfter(account, RateLimiter::Clock::now());
+  RateLimiter::Clock::duration wait{};
+  if (limiter_.RetryAfter(account, source, RateLimiter::Clock::now(), wait) !=
+      StoreResult::kDone) {
+    return OutcomeReply(Outcome::kServerError);
+  }
   if (wait > RateLimiter::Clock::duration::zero()) {
     return OutcomeReply(Outcome::kTooManyAttempts, std::chrono::ceil<std::chrono::seconds>(wait));
   }
@@ -69,10 +74,10 @@ Reply SubmissionDesk::Submit(std::string_view raw_query, std::string& account) {
       return OutcomeReply(Outcome::kServerError);
   }
   if (!signed_in) {
-    limiter_.RecordFailure(account, RateLimiter::Clock::now());
+    limiter_.RecordFailure(account, source, RateLimiter::Clock::now());
     return OutcomeReply(Outcome::kWrongCredentials);
   }
-  limiter_.RecordSuccess(account);
+  limiter_.RecordSuccess(account, source);
 
   const LocalStamp now = LocalStampNow();
   if (store_.RecordSteps(account, now.day, *steps, now.timestamp) != StoreResult::kDone) {

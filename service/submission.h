@@ -17,9 +17,10 @@ class SubmissionDesk {
  public:
   SubmissionDesk(AccountStore& store, RateLimiter& limiter);
 
-  // Answers one submission given its raw (still percent-encoded) query. `account` receives the
-  // decoded account name for the log, empty when there is none.
-  Reply Submit(std::string_view raw_query, std::string& account);
+  // Answers one submission given its raw (still percent-encoded) query and the client's address
+  // (`source`, as text). `account` receives the decoded account name for the log, empty when
+  // there is none.
+  Reply Submit(std::string_view raw_query, std::string_view source, std::string& account);
 
  private:
   std::mutex& LockFor(std::string_view account);

@@ -13,7 +13,7 @@
 
 namespace service_test {
 
-HttpsClient::HttpsClient(int port)
+HttpsClient::HttpsClient(int port, const std::string& sourceAddress)
     : client_(std::make_unique<httplib::SSLClient>("127.0.0.1", port)) {
   // Tests kill the service under load; writing to its dead connection must fail, not kill us.
   signal(SIGPIPE, SIG_IGN);
@@ -23,6 +23,15 @@ HttpsClient::HttpsClient(int port)
   client_->set_keep_alive(true);
   client_->set_connection_timeout(10);
   client_->set_read_timeout(30);
+  if (!sourceAddress.empty()) {
+    client_->set_socket_options([sourceAddress](int fd) {
+      sockaddr_in local{};
+      local.sin_family = AF_INET;
+      inet_pton(AF_INET, sourceAddress.c_str(), &local.sin_addr);
+      // A failed bind leaves the default source; the test then sees the wrong address.
+      bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local);
+    });
+  }
 }
 
 HttpsClient::~HttpsClient() = default;

@@ -20,10 +20,11 @@ struct HttpReply {
 };
 
 // An HTTPS client for the service on 127.0.0.1:port that trusts only the test authority and
-// verifies the certificate. Keeps its connection open between requests.
+// verifies the certificate. Keeps its connection open between requests. With `sourceAddress`
+// (e.g. "127.0.0.2") its connections come from that loopback address.
 class HttpsClient {
  public:
-  explicit HttpsClient(int port);
+  explicit HttpsClient(int port, const std::string& sourceAddress = {});
   ~HttpsClient();
 
   // `method` on `target` (path and query) sent exactly as given, so tests control the encoding.

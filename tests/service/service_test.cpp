@@ -176,6 +176,59 @@ TEST_F(StepServiceTest, SixthAttemptIsRefusedBeforeThePasswordIsChecked) {
             std::string::npos);
 }
 
+TEST_F(StepServiceTest, ALockedAccountStillAcceptsItsOwnerFromAnotherSource) {
+  AddAccount("li", "secret");
+  {
+    RunningService service(db_);
+    HttpsClient attacker(service.port(), "127.0.0.1");
+    HttpsClient owner(service.port(), "127.0.0.2");
+    for (int attempt = 1; attempt <= 5; ++attempt) {
+      EXPECT_EQ(attacker.Get(SubmissionTarget("li", "guess", "100")).status, 401) << attempt;
+    }
+    EXPECT_EQ(attacker.Get(SubmissionTarget("li", "secret", "100")).status, 429);
+    const HttpReply reply = owner.Get(SubmissionTarget("li", "secret", "4321"));
+    EXPECT_EQ(reply.status, 200) << reply.body;
+    EXPECT_EQ(attacker.Get(SubmissionTarget("li", "secret", "100")).status, 429);
+  }
+  ASSERT_EQ(Days("li").size(), 1u);
+  EXPECT_EQ(Days("li")[0].steps, 4321);
+
+  // The lock lives in the store: a restarted service still refuses the attacker.
+  RunningService restarted(db_);
+  HttpsClient again(restarted.port(), "127.0.0.1");
+  EXPECT_EQ(again.Get(SubmissionTarget("li", "secret", "100")).status, 429);
+}
+
+TEST_F(StepServiceTest, StoreFilesArePrivateToTheServiceUser) {
+  const auto mode = [](const std::string& file) {
+    return std::filesystem::status(file).permissions() & std::filesystem::perms::all;
+  };
+  AddAccount("li", "secret");
+  EXPECT_EQ(mode(db_), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+  {
+    RunningService service(db_);
+    HttpsClient client(service.port());
+    ASSERT_EQ(client.Get(SubmissionTarget("li", "secret", "100")).status, 200);
+    for (const std::string& file : {db_, db_ + "-wal", db_ + "-shm"}) {
+      ASSERT_TRUE(std::filesystem::exists(file)) << file;
+      EXPECT_EQ(mode(file),
+                std::filesystem::perms::owner_read | std::filesystem::perms::owner_write)
+          << file;
+    }
+  }
+
+  // A file left readable by others (an older release, a careless copy) is narrowed on start.
+  std::filesystem::permissions(db_, std::filesystem::perms::group_read |
+                                        std::filesystem::perms::others_read,
+                               std::filesystem::perm_options::add);
+  RunningService restarted(db_);
+  EXPECT_EQ(mode(db_), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  EXPECT_NE(restarted.Log().find("was readable by others (mode 644); now 0600"),
+            std::string::npos)
+      << restarted.Log();
+}
+
 TEST_F(StepServiceTest, OtherPathsAndMethodsGetJsonAnswers) {
   AddAccount("li", "secret");
   RunningService service(db_);
