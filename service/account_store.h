@@ -2,15 +2,12 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "service/password_hash.h"
-
-struct sqlite3;
 
 namespace step_service {
 
@@ -25,57 +22,56 @@ struct DayRecord {
   std::string setAt;  // local time, ISO 8601 with offset
 };
 
-enum class StoreResult { kDone, kNotFound, kExists, kFailed };
+// kUnavailable: the database could not be reached (a server restarting); the call did nothing
+// that the caller may count on and can be tried again later. kFailed: anything else went wrong.
+enum class StoreResult { kDone, kNotFound, kExists, kFailed, kUnavailable };
 
-// The SQLite file of accounts and daily step counts. Safe to use from many threads at once:
-// each call borrows a connection of its own from a small pool, and SQLite's busy time-out
-// serialises the writers. Failures are written to standard error and returned as kFailed or
-// nothing.
+// The layout of the tables; a release that changes it raises this and migrates older stores.
+inline constexpr int kSchemaVersion = 1;
+
+// True when this release can use a store of schema `version`; says why not on standard error.
+bool IsKnownSchemaVersion(int version);
+
+// Accounts, daily step counts and the back-off's failed sign-ins: everything that several
+// service instances on one database must share. Safe to use from many threads at once. Failures
+// are written to standard error and returned as kFailed or kUnavailable (or nothing).
 class AccountStore {
  public:
-  // Opens the file in WAL mode and makes the tables when missing. With `create` false a missing
-  // file is an error. The file is made (or narrowed to) 0600, and SQLite gives its -wal and -shm
-  // files the same mode: salts and hashes are for this user alone. Nothing (and a line on standard error) when the file cannot be used.
-  static std::unique_ptr<AccountStore> Open(const std::string& path, bool create);
-  ~AccountStore();
+  // `location` is a SQLite file path or a PostgreSQL URI (postgresql://... or postgres://...).
+  // Makes the tables on first use and checks the schema version. With `create` false a missing
+  // SQLite file is an error. Nothing (and a line on standard error) when the store cannot be used.
+  static std::unique_ptr<AccountStore> Open(const std::string& location, bool create);
+  virtual ~AccountStore() = default;
 
-  AccountStore(const AccountStore&) = delete;
-  AccountStore& operator=(const AccountStore&) = delete;
+  // kDone, kExists when the name is taken, or a failure.
+  virtual StoreResult AddAccount(std::string_view name, const PasswordHash& hash) = 0;
+  virtual StoreResult ListAccounts(std::vector<AccountInfo>& accounts) = 0;
 
-  // kDone, kExists when the name is taken, or kFailed.
-  StoreResult AddAccount(std::string_view name, const PasswordHash& hash);
-  std::optional<std::vector<AccountInfo>> ListAccounts();
+  // kDone with `hash` filled, kNotFound, or a failure.
+  virtual StoreResult FindPasswordHash(std::string_view name, PasswordHash& hash) = 0;
 
-  // kDone with `hash` filled, kNotFound, or kFailed.
-  StoreResult FindPasswordHash(std::string_view name, PasswordHash& hash);
+  // Sets the count of `day` for the account in one statement, replacing an earlier count of that
+  // day: of two submissions at once, the later one stays. kNotFound for an unknown account.
+  virtual StoreResult RecordSteps(std::string_view name, std::string_view day, int steps,
+                                  std::string_view setAt) = 0;
 
-  // Sets the count of `day` for the account, replacing an earlier count of that day.
-  StoreResult RecordSteps(std::string_view name, std::string_view day, int steps,
-                          std::string_view setAt);
-
-  // kDone with the recorded days newest first, kNotFound for an unknown account, or kFailed.
-  StoreResult ListSteps(std::string_view name, std::vector<DayRecord>& days);
+  // kDone with the recorded days newest first, kNotFound for an unknown account, or a failure.
+  virtual StoreResult ListSteps(std::string_view name, std::vector<DayRecord>& days) = 0;
 
   // Failed sign-ins under a back-off key, times in milliseconds since the Unix epoch.
   // Records one at `atMs` and forgets every key's failures from before `forgetBeforeMs`.
-  StoreResult RecordFailure(std::string_view key, int64_t atMs, int64_t forgetBeforeMs);
+  virtual StoreResult RecordFailure(std::string_view key, int64_t atMs,
+                                    int64_t forgetBeforeMs) = 0;
   // kDone with `atMs` the time of the `nth` newest failure of `key` at or after `sinceMs`, or
-  // nothing when there are fewer; kFailed.
-  StoreResult FindRecentFailure(std::string_view key, int nth, int64_t sinceMs,
-                                std::optional<int64_t>& atMs);
-  StoreResult ClearFailures(std::string_view key);
+  // nothing when there are fewer.
+  virtual StoreResult FindRecentFailure(std::string_view key, int nth, int64_t sinceMs,
+                                        std::optional<int64_t>& atMs) = 0;
+  virtual StoreResult ClearFailures(std::string_view key) = 0;
 
- private:
-  class Connection;
-  class Lease;
-
-  explicit AccountStore(std::string path);
-  Lease Borrow();
-  void GiveBack(std::unique_ptr<Connection> connection);
-
-  const std::string path_;
-  std::mutex mutex_;
-  std::vector<std::unique_ptr<Connection>> idle_;
+ protected:
+  AccountStore() = default;
+  AccountStore(const AccountStore&) = delete;
+  AccountStore& operator=(const AccountStore&) = delete;
 };
 
 }  // namespace step_service

@@ -21,11 +21,12 @@ namespace {
 
 constexpr const char* kUsage =
     "usage:\n"
-    "  step-service serve --listen HOST:PORT --cert FILE --key FILE --db FILE\n"
+    "  step-service serve --listen HOST:PORT --cert FILE --key FILE --db STORE\n"
     "                     [--port-file FILE] [--idle-timeout SECONDS]\n"
-    "  step-service account add NAME --db FILE   (password on standard input)\n"
-    "  step-service account list --db FILE\n"
-    "  step-service steps NAME --db FILE\n"
+    "  step-service account add NAME --db STORE   (password on standard input)\n"
+    "  step-service account list --db STORE\n"
+    "  step-service steps NAME --db STORE\n"
+    "STORE is a SQLite file (made when missing) or a PostgreSQL URI, postgresql://...\n"
     "PORT 0 picks a free port; the one chosen is printed as \"listening on HOST:PORT\".\n";
 
 int Usage(const std::string& complaint) {
@@ -103,7 +104,7 @@ bool ReadPassword(std::string& password) {
   return read;
 }
 
-int AddAccount(const std::string& name, const std::string& dbFile) {
+int AddAccount(const std::string& name, const std::string& location) {
   if (!IsAcceptableName(name)) {
     std::fprintf(stderr, "step-service: an account name is 1 to %zu bytes of printable UTF-8\n",
                  kMaxParameterBytes);
@@ -118,7 +119,7 @@ int AddAccount(const std::string& name, const std::string& dbFile) {
                  kMaxParameterBytes);
     return 1;
   }
-  const auto store = AccountStore::Open(dbFile, true);
+  const auto store = AccountStore::Open(location, true);
   if (!store) return 1;
   const auto hash = HashPassword(password);
   if (!hash) {
@@ -136,19 +137,19 @@ int AddAccount(const std::string& name, const std::string& dbFile) {
   }
 }
 
-int ListAccounts(const std::string& dbFile) {
-  const auto store = AccountStore::Open(dbFile, false);
+int ListAccounts(const std::string& location) {
+  const auto store = AccountStore::Open(location, false);
   if (!store) return 1;
-  const auto accounts = store->ListAccounts();
-  if (!accounts) return 1;
-  for (const auto& account : *accounts) {
+  std::vector<AccountInfo> accounts;
+  if (store->ListAccounts(accounts) != StoreResult::kDone) return 1;
+  for (const auto& account : accounts) {
     std::printf("%s\t%s\n", account.name.c_str(), account.createdAt.c_str());
   }
   return 0;
 }
 
-int ListSteps(const std::string& name, const std::string& dbFile) {
-  const auto store = AccountStore::Open(dbFile, false);
+int ListSteps(const std::string& name, const std::string& location) {
+  const auto store = AccountStore::Open(location, false);
   if (!store) return 1;
   std::vector<DayRecord> days;
   switch (store->ListSteps(name, days)) {
@@ -222,14 +223,14 @@ int RunCommandLine(int argc, char** argv) {
   if (words == std::vector<std::string>{"serve"}) return RunServe(arguments);
 
   if (!CheckOptions(arguments, {"db"}, {}, complaint)) return Usage(complaint);
-  const std::string& dbFile = arguments.options.at("db");
+  const std::string& location = arguments.options.at("db");
   if (words.size() == 3 && words[0] == "account" && words[1] == "add") {
-    return AddAccount(words[2], dbFile);
+    return AddAccount(words[2], location);
   }
   if (words.size() == 2 && words[0] == "account" && words[1] == "list") {
-    return ListAccounts(dbFile);
+    return ListAccounts(location);
   }
-  if (words.size() == 2 && words[0] == "steps") return ListSteps(words[1], dbFile);
+  if (words.size() == 2 && words[0] == "steps") return ListSteps(words[1], location);
   return Usage("unknown command");
 }
 

@@ -40,6 +40,8 @@ OutcomeText TextOf(Outcome outcome) {
       return {405, 4050, "method-not-allowed", "请求方法有误，请使用GET"};
     case Outcome::kBadRequest:
       return {400, 4000, "bad-request", "请求格式有误"};
+    case Outcome::kStoreUnavailable:
+      return {503, 5030, "store-unavailable", "服务暂时无法保存数据，请稍后再试"};
     case Outcome::kServerError:
       break;
   }

@@ -22,13 +22,14 @@ enum class Outcome {
   kMethodNotAllowed,
   kBadRequest,
   kServerError,
+  kStoreUnavailable,
 };
 
 struct Reply {
   int status = 500;
   std::string body;  // JSON, UTF-8
   Outcome outcome = Outcome::kServerError;
-  std::chrono::seconds retry_after{0};  // for kTooManyAttempts
+  std::chrono::seconds retry_after{0};  // for kTooManyAttempts and kStoreUnavailable
 };
 
 // {"code":0,"msg":"数据提交成功","data":{"user":...,"step":...,"date":...}}

@@ -9,6 +9,8 @@
 namespace step_service {
 namespace {
 
+constexpr std::chrono::seconds kStoreRetryAfter{5};
+
 Outcome OutcomeOf(QueryFault fault) {
   switch (fault) {
     case QueryFault::kBadEncoding:
@@ -29,6 +31,14 @@ Outcome OutcomeOf(QueryFault fault) {
 void SpendOneHash(std::string_view password) {
   static const std::optional<PasswordHash> decoy = HashPassword("decoy");
   if (decoy) VerifyPassword(password, *decoy);
+}
+
+// A store that cannot be reached is a passing state (its server restarting): say so and when
+// to come back; anything else is the server's fault.
+Reply StoreFailureReply(StoreResult result) {
+  return result == StoreResult::kUnavailable
+             ? OutcomeReply(Outcome::kStoreUnavailable, kStoreRetryAfter)
+             : OutcomeReply(Outcome::kServerError);
 }
 
 }  // namespace
@@ -53,17 +63,16 @@ Reply SubmissionDesk::Submit(std::string_view raw_query, std::string_view source
 
   std::lock_guard lock(LockFor(account));
   RateLimiter::Clock::duration wait{};
-  if (limiter_.RetryAfter(account, source, RateLimiter::Clock::now(), wait) !=
-      StoreResult::kDone) {
-    return OutcomeReply(Outcome::kServerError);
-  }
+  const StoreResult checked = limiter_.RetryAfter(account, source, RateLimiter::Clock::now(), wait);
+  if (checked != StoreResult::kDone) return StoreFailureReply(checked);
   if (wait > RateLimiter::Clock::duration::zero()) {
     return OutcomeReply(Outcome::kTooManyAttempts, std::chrono::ceil<std::chrono::seconds>(wait));
   }
 
   PasswordHash stored;
   bool signed_in = false;
-  switch (store_.FindPasswordHash(account, stored)) {
+  const StoreResult found = store_.FindPasswordHash(account, stored);
+  switch (found) {
     case StoreResult::kDone:
       signed_in = VerifyPassword(password, stored);
       break;
@@ -71,7 +80,7 @@ Reply SubmissionDesk::Submit(std::string_view raw_query, std::string_view source
       SpendOneHash(password);
       break;
     default:
-      return OutcomeReply(Outcome::kServerError);
+      return StoreFailureReply(found);
   }
   if (!signed_in) {
     limiter_.RecordFailure(account, source, RateLimiter::Clock::now());
@@ -80,9 +89,8 @@ Reply SubmissionDesk::Submit(std::string_view raw_query, std::string_view source
   limiter_.RecordSuccess(account, source);
 
   const LocalStamp now = LocalStampNow();
-  if (store_.RecordSteps(account, now.day, *steps, now.timestamp) != StoreResult::kDone) {
-    return OutcomeReply(Outcome::kServerError);
-  }
+  const StoreResult recorded = store_.RecordSteps(account, now.day, *steps, now.timestamp);
+  if (recorded != StoreResult::kDone) return StoreFailureReply(recorded);
   return AcceptedReply(account, *steps, now.day);
 }
 

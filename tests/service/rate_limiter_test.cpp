@@ -1,35 +1,25 @@
-// The back-off policy on a real SQLite store.
+// The back-off policy, on each store kind.
 #include "service/rate_limiter.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-
-#include <filesystem>
 
 #include "service/source_address.h"
+#include "tests/service/store_fixture.h"
 
 namespace step_service {
 namespace {
 
+using service_test::StoreKind;
 using std::chrono::minutes;
 using std::chrono::seconds;
 using Clock = RateLimiter::Clock;
 using Duration = Clock::duration;
 
-class RateLimiterTest : public ::testing::Test {
+class RateLimiterTest : public service_test::StoreTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/rate-limiter-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    store_ = AccountStore::Open(dir_ + "/steps.db", true);
-    ASSERT_NE(store_, nullptr);
-    limiter_ = std::make_unique<RateLimiter>(*store_, BackOffLimits{5, 20, minutes(10)});
-  }
-  void TearDown() override {
-    limiter_.reset();
-    store_.reset();
-    std::filesystem::remove_all(dir_);
+    StoreTest::SetUp();
+    if (store_) limiter_ = std::make_unique<RateLimiter>(*store_, BackOffLimits{5, 20, minutes(10)});
   }
 
   Duration Wait(std::string_view account, std::string_view source, Clock::time_point now) {
@@ -43,12 +33,10 @@ class RateLimiterTest : public ::testing::Test {
 
   // Whole milliseconds, as the store keeps them.
   const Clock::time_point start_ = Clock::time_point(minutes(29'000'000));
-  std::string dir_;
-  std::unique_ptr<AccountStore> store_;
   std::unique_ptr<RateLimiter> limiter_;
 };
 
-TEST_F(RateLimiterTest, FifthFailureInTheWindowBlocksUntilTheOldestAgesOut) {
+TEST_P(RateLimiterTest, FifthFailureInTheWindowBlocksUntilTheOldestAgesOut) {
   for (int i = 0; i < 5; ++i) {
     EXPECT_EQ(Wait("li", "127.0.0.1", start_ + minutes(i)), Duration::zero()) << i;
     Fail("li", "127.0.0.1", start_ + minutes(i));
@@ -62,7 +50,7 @@ TEST_F(RateLimiterTest, FifthFailureInTheWindowBlocksUntilTheOldestAgesOut) {
   EXPECT_EQ(Wait("li", "127.0.0.1", start_ + minutes(10)), minutes(1));
 }
 
-TEST_F(RateLimiterTest, AnAccountLockedFromOneSourceStaysOpenToOthers) {
+TEST_P(RateLimiterTest, AnAccountLockedFromOneSourceStaysOpenToOthers) {
   for (int i = 0; i < 5; ++i) Fail("li", "127.0.0.1", start_);
   EXPECT_EQ(Wait("li", "127.0.0.1", start_), minutes(10));
   EXPECT_EQ(Wait("li", "127.0.0.2", start_), Duration::zero());
@@ -71,7 +59,7 @@ TEST_F(RateLimiterTest, AnAccountLockedFromOneSourceStaysOpenToOthers) {
   EXPECT_EQ(Wait("li", "127.0.0.1", start_), minutes(10));
 }
 
-TEST_F(RateLimiterTest, GuessesSpreadOverAccountsHitTheSourceLimit) {
+TEST_P(RateLimiterTest, GuessesSpreadOverAccountsHitTheSourceLimit) {
   for (int i = 0; i < 19; ++i) Fail("user" + std::to_string(i), "127.0.0.3", start_ + seconds(i));
   EXPECT_EQ(Wait("fresh", "127.0.0.3", start_ + seconds(19)), Duration::zero());
   Fail("user19", "127.0.0.3", start_ + seconds(19));
@@ -84,7 +72,7 @@ TEST_F(RateLimiterTest, GuessesSpreadOverAccountsHitTheSourceLimit) {
   EXPECT_GT(Wait("fresh", "::ffff:127.0.0.3", start_ + seconds(19)), Duration::zero());
 }
 
-TEST_F(RateLimiterTest, SuccessClearsTheRecordAndAgedFailuresAreForgotten) {
+TEST_P(RateLimiterTest, SuccessClearsTheRecordAndAgedFailuresAreForgotten) {
   for (int i = 0; i < 4; ++i) Fail("li", "127.0.0.1", start_);
   EXPECT_EQ(limiter_->RecordSuccess("li", "127.0.0.1"), StoreResult::kDone);
   Fail("li", "127.0.0.1", start_);
@@ -96,6 +84,8 @@ TEST_F(RateLimiterTest, SuccessClearsTheRecordAndAgedFailuresAreForgotten) {
   EXPECT_EQ(store_->FindRecentFailure("a|127.0.0.1|li", 1, 0, at), StoreResult::kDone);
   EXPECT_FALSE(at.has_value());
 }
+
+INSTANTIATE_FOR_BOTH_STORES(RateLimiterTest);
 
 TEST(SourceKeyTest, AddressesAreCountedByHostOrIpv6Network) {
   const std::pair<const char*, const char*> cases[] = {
