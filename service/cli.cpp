@@ -23,6 +23,7 @@ constexpr const char* kUsage =
     "usage:\n"
     "  step-service serve --listen HOST:PORT --cert FILE --key FILE --db STORE\n"
     "                     [--port-file FILE] [--idle-timeout SECONDS]\n"
+    "                     [--trusted-proxy ADDRESS[,ADDRESS...]]\n"
     "  step-service account add NAME --db STORE   (password on standard input)\n"
     "  step-service account list --db STORE\n"
     "  step-service steps NAME --db STORE\n"
@@ -183,7 +184,7 @@ bool ParseListen(const std::string& text, std::string& host, int& port) {
 
 int RunServe(const Arguments& arguments) {
   std::string complaint;
-  if (!CheckOptions(arguments, {"listen", "cert", "key", "db"}, {"port-file", "idle-timeout"},
+  if (!CheckOptions(arguments, {"listen", "cert", "key", "db"}, {"port-file", "idle-timeout", "trusted-proxy"},
                     complaint)) {
     return Usage(complaint);
   }
@@ -203,6 +204,14 @@ int RunServe(const Arguments& arguments) {
       return Usage("--idle-timeout takes a number of seconds from 1 to 9999");
     }
     options.idle_timeout_seconds = std::stoi(seconds);
+  }
+  if (arguments.options.contains("trusted-proxy")) {
+    std::string_view list = arguments.options.at("trusted-proxy");
+    while (!list.empty()) {
+      const size_t comma = list.find(',');
+      if (comma != 0) options.trustedProxies.emplace_back(list.substr(0, comma));
+      list.remove_prefix(comma == std::string_view::npos ? list.size() : comma + 1);
+    }
   }
   return Serve(options);
 }

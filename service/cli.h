@@ -3,7 +3,7 @@
 namespace step_service {
 
 // step-service serve --listen HOST:PORT --cert FILE --key FILE --db STORE
-//                    [--port-file FILE] [--idle-timeout SECONDS]
+//                    [--port-file FILE] [--idle-timeout SECONDS] [--trusted-proxy A[,B...]]
 // step-service account add NAME --db STORE     (password: first line of standard input)
 // step-service account list --db STORE
 // step-service steps NAME --db STORE           (recorded days, newest first)

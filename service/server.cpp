@@ -16,6 +16,7 @@
 #include "service/rate_limiter.h"
 #include "service/replies.h"
 #include "service/request_log.h"
+#include "service/source_address.h"
 #include "service/submission.h"
 
 namespace step_service {
@@ -53,13 +54,15 @@ Outcome OutcomeOfStatus(int status) {
   return Outcome::kBadRequest;
 }
 
-void Route(httplib::SSLServer& server, SubmissionDesk& desk) {
+void Route(httplib::SSLServer& server, SubmissionDesk& desk,
+           const std::vector<std::string>& trustedProxies) {
   server.set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
     note = RequestNote{steady_clock::now(), {}, nullptr};
     return httplib::Server::HandlerResponse::Unhandled;
   });
 
-  server.Get("/api/mi", [&desk](const httplib::Request& request, httplib::Response& response) {
+  server.Get("/api/mi", [&desk, &trustedProxies](const httplib::Request& request,
+                                                 httplib::Response& response) {
     // cpp-httplib routes HEAD here too; a HEAD must not record anything.
     if (request.method == "HEAD") {
       response.set_header("Allow", "GET");
@@ -72,7 +75,9 @@ void Route(httplib::SSLServer& server, SubmissionDesk& desk) {
     const std::string_view query = mark == std::string::npos
                                        ? std::string_view()
                                        : std::string_view(request.target).substr(mark + 1);
-    SetReply(response, desk.Submit(query, request.remote_addr, note.account));
+    const std::string source = ClientAddress(
+        request.remote_addr, request.get_header_value("X-Forwarded-For"), trustedProxies);
+    SetReply(response, desk.Submit(query, source, note.account));
   });
 
   server.Get("/healthz", [](const httplib::Request&, httplib::Response& response) {
@@ -210,7 +215,7 @@ int Serve(const ServeOptions& options) {
   // Replies go out in several small TLS writes; Nagle would hold the last one back until the
   // client's delayed ACK, some 40 ms per request.
   server.set_tcp_nodelay(true);
-  Route(server, desk);
+  Route(server, desk, options.trustedProxies);
 
   StopOnSignal stop_on_signal(server);
   const int port = options.port == 0

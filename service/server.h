@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace step_service {
 
@@ -12,6 +13,7 @@ struct ServeOptions {
   std::string db_file;           // SQLite file, made when missing
   std::string port_file;         // when set, receives the bound port once listening
   int idle_timeout_seconds = 5;  // read, write and keep-alive limit for each connection
+  std::vector<std::string> trustedProxies;  // peers whose X-Forwarded-For names the client
 };
 
 // Serves HTTPS until SIGINT or SIGTERM, then lets requests in flight finish and closes the

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace step_service {
@@ -19,6 +20,18 @@ std::string SourceKey(std::string_view address) {
   }
   std::memset(v6.s6_addr + 8, 0, 8);
   return inet_ntop(AF_INET6, &v6, printed, sizeof printed) ? std::string(printed) + "/64" : text;
+}
+
+std::string ClientAddress(std::string_view peer, std::string_view forwardedFor,
+                          const std::vector<std::string>& trustedProxies) {
+  if (std::find(trustedProxies.begin(), trustedProxies.end(), peer) == trustedProxies.end()) {
+    return std::string(peer);
+  }
+  const size_t comma = forwardedFor.rfind(',');
+  std::string_view last = comma == std::string_view::npos ? forwardedFor : forwardedFor.substr(comma + 1);
+  while (!last.empty() && last.front() == ' ') last.remove_prefix(1);
+  while (!last.empty() && last.back() == ' ') last.remove_suffix(1);
+  return std::string(last.empty() ? peer : last);
 }
 
 }  // namespace step_service

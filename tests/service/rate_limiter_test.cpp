@@ -100,5 +100,19 @@ TEST(SourceKeyTest, AddressesAreCountedByHostOrIpv6Network) {
   for (const auto& [address, key] : cases) EXPECT_EQ(SourceKey(address), key) << address;
 }
 
+TEST(ClientAddressTest, OnlyATrustedProxyNamesTheClient) {
+  const std::vector<std::string> proxies = {"127.0.0.9"};
+  const std::tuple<const char*, const char*, const char*> cases[] = {
+      {"127.0.0.1", "", "127.0.0.1"},
+      {"127.0.0.1", "10.0.0.7", "127.0.0.1"},  // not the proxy: its header is the client's word
+      {"127.0.0.9", "10.0.0.7", "10.0.0.7"},
+      {"127.0.0.9", "1.2.3.4, 10.0.0.7", "10.0.0.7"},  // the proxy appends the address it saw
+      {"127.0.0.9", "", "127.0.0.9"},
+  };
+  for (const auto& [peer, header, client] : cases) {
+    EXPECT_EQ(ClientAddress(peer, header, proxies), client) << peer << " " << header;
+  }
+}
+
 }  // namespace
 }  // namespace step_service
