@@ -10,7 +10,8 @@ namespace step_service {
 bool IsKnownSchemaVersion(int version) {
   if (version >= 1 && version <= kSchemaVersion) return true;
   std::fprintf(stderr, "store: schema version %d is not one this release knows (1 to %d)%s\n",
-               version, kSchemaVersion, version > kSchemaVersion ? "; it was made by a newer release" : "");
+               version, kSchemaVersion,
+               version > kSchemaVersion ? "; it was made by a newer release" : "");
   return false;
 }
 

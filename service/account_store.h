@@ -60,8 +60,7 @@ class AccountStore {
 
   // Failed sign-ins under a back-off key, times in milliseconds since the Unix epoch.
   // Records one at `atMs` and forgets every key's failures from before `forgetBeforeMs`.
-  virtual StoreResult RecordFailure(std::string_view key, int64_t atMs,
-                                    int64_t forgetBeforeMs) = 0;
+  virtual StoreResult RecordFailure(std::string_view key, int64_t atMs, int64_t forgetBeforeMs) = 0;
   // kDone with `atMs` the time of the `nth` newest failure of `key` at or after `sinceMs`, or
   // nothing when there are fewer.
   virtual StoreResult FindRecentFailure(std::string_view key, int nth, int64_t sinceMs,

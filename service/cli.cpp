@@ -184,8 +184,8 @@ bool ParseListen(const std::string& text, std::string& host, int& port) {
 
 int RunServe(const Arguments& arguments) {
   std::string complaint;
-  if (!CheckOptions(arguments, {"listen", "cert", "key", "db"}, {"port-file", "idle-timeout", "trusted-proxy"},
-                    complaint)) {
+  if (!CheckOptions(arguments, {"listen", "cert", "key", "db"},
+                    {"port-file", "idle-timeout", "trusted-proxy"}, complaint)) {
     return Usage(complaint);
   }
   ServeOptions options;

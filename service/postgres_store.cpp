@@ -105,18 +105,13 @@ class Connection {
     std::vector<const char*> values;
     std::vector<int> lengths;
     std::vector<int> formats;
-    for (const Param& param : params) {
-      values.push_back(param.value.data());
-      lengths.push_back(static_cast<int>(param.value.size()));
-      formats.push_back(param.binary ? 1 : 0);
-    }
-    // Text parameters travel with their lengths only in binary format; give libpq its NUL.
+    // Text parameters must end in a NUL; the reserve keeps their copies where they are.
     std::vector<std::string> texts;
     texts.reserve(params.size());
-    size_t i = 0;
     for (const Param& param : params) {
-      if (!param.binary) values[i] = texts.emplace_back(param.value).c_str();
-      ++i;
+      values.push_back(param.binary ? param.value.data() : texts.emplace_back(param.value).c_str());
+      lengths.push_back(static_cast<int>(param.value.size()));
+      formats.push_back(param.binary ? 1 : 0);
     }
     Answer answer;
     answer.rows.reset(PQexecPrepared(conn_, name.c_str(), static_cast<int>(values.size()),
@@ -155,9 +150,8 @@ std::string Text(const PGresult* rows, int row, int column) {
 
 std::string Bytes(const PGresult* rows, int row, int column) {
   size_t length = 0;
-  unsigned char* bytes =
-      PQunescapeBytea(reinterpret_cast<const unsigned char*>(PQgetvalue(rows, row, column)),
-                      &length);
+  unsigned char* bytes = PQunescapeBytea(
+      reinterpret_cast<const unsigned char*>(PQgetvalue(rows, row, column)), &length);
   std::string value = bytes ? std::string(reinterpret_cast<char*>(bytes), length) : std::string();
   PQfreemem(bytes);
   return value;
@@ -181,7 +175,7 @@ class PostgresStore final : public AccountStore {
             {{name}, {hash.salt, true}, {hash.hash, true}, {n}, {r}, {p}, {createdAt}});
     if (answer.status != StoreResult::kDone) return answer.status;
     return std::strcmp(PQcmdTuples(answer.rows.get()), "1") == 0 ? StoreResult::kDone
-                                                                  : StoreResult::kExists;
+                                                                 : StoreResult::kExists;
   }
 
   StoreResult ListAccounts(std::vector<AccountInfo>& accounts) override {
@@ -228,10 +222,10 @@ class PostgresStore final : public AccountStore {
     days.clear();
     // One statement, so the account check and the rows agree: no row means no account, a row
     // without a day an account with nothing recorded.
-    const Answer answer = Run(
-        "SELECT d.day, d.steps, d.set_at FROM accounts a "
-        "LEFT JOIN daily_steps d ON d.account = a.name WHERE a.name = $1 ORDER BY d.day DESC",
-        {{name}});
+    const Answer answer =
+        Run("SELECT d.day, d.steps, d.set_at FROM accounts a "
+            "LEFT JOIN daily_steps d ON d.account = a.name WHERE a.name = $1 ORDER BY d.day DESC",
+            {{name}});
     if (answer.status != StoreResult::kDone) return answer.status;
     const PGresult* rows = answer.rows.get();
     if (PQntuples(rows) == 0) return StoreResult::kNotFound;
@@ -304,9 +298,9 @@ int ReadSchemaVersion(Connection& connection) {
 std::unique_ptr<AccountStore> OpenPostgresStore(const std::string& uri) {
   auto first = Connection::Open(uri);
   if (!first) return nullptr;
-  const std::string script =
-      std::string(kSchema) + "INSERT INTO schema_version(version) SELECT " +
-      std::to_string(kSchemaVersion) + " WHERE NOT EXISTS (SELECT 1 FROM schema_version);COMMIT;";
+  const std::string script = std::string(kSchema) + "INSERT INTO schema_version(version) SELECT " +
+                             std::to_string(kSchemaVersion) +
+                             " WHERE NOT EXISTS (SELECT 1 FROM schema_version);COMMIT;";
   if (!first->Execute(script.c_str())) return nullptr;
   if (!IsKnownSchemaVersion(ReadSchemaVersion(*first))) return nullptr;
   auto store = std::make_unique<PostgresStore>(uri);

@@ -42,7 +42,8 @@ StoreResult RateLimiter::WaitFor(const std::string& key, int limit, Clock::time_
 StoreResult RateLimiter::RetryAfter(std::string_view account, std::string_view source,
                                     Clock::time_point now, Clock::duration& wait) {
   wait = Clock::duration::zero();
-  const StoreResult result = WaitFor(AccountKey(account, source), limits_.accountFailures, now, wait);
+  const StoreResult result =
+      WaitFor(AccountKey(account, source), limits_.accountFailures, now, wait);
   if (result != StoreResult::kDone) return result;
   return WaitFor(SourceOnlyKey(source), limits_.sourceFailures, now, wait);
 }

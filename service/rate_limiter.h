@@ -9,8 +9,8 @@
 namespace step_service {
 
 struct BackOffLimits {
-  int accountFailures = 5;   // per (account, source address)
-  int sourceFailures = 20;   // per source address, over all accounts
+  int accountFailures = 5;  // per (account, source address)
+  int sourceFailures = 20;  // per source address, over all accounts
   std::chrono::seconds window = std::chrono::minutes(10);
 };
 

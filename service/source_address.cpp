@@ -28,7 +28,8 @@ std::string ClientAddress(std::string_view peer, std::string_view forwardedFor,
     return std::string(peer);
   }
   const size_t comma = forwardedFor.rfind(',');
-  std::string_view last = comma == std::string_view::npos ? forwardedFor : forwardedFor.substr(comma + 1);
+  std::string_view last =
+      comma == std::string_view::npos ? forwardedFor : forwardedFor.substr(comma + 1);
   while (!last.empty() && last.front() == ' ') last.remove_prefix(1);
   while (!last.empty() && last.back() == ' ') last.remove_suffix(1);
   return std::string(last.empty() ? peer : last);

@@ -74,8 +74,8 @@ bool MakeStoreFilesPrivate(const std::string& path, bool create) {
                    std::strerror(errno));
       return false;
     }
-    std::fprintf(stderr, "store: %s was readable by others (mode %03o); now 0600\n",
-                 file.c_str(), static_cast<unsigned>(status.st_mode & 0777));
+    std::fprintf(stderr, "store: %s was readable by others (mode %03o); now 0600\n", file.c_str(),
+                 static_cast<unsigned>(status.st_mode & 0777));
   }
   return true;
 }
@@ -174,9 +174,9 @@ class SqliteStore final : public AccountStore {
 // The schema, made once and stamped with its version in one write transaction, so that
 // processes starting together agree; a store from a newer release is refused.
 bool MakeSchema(Connection& connection) {
-  const std::string stamp =
-      "INSERT INTO schema_version(version) SELECT " + std::to_string(kSchemaVersion) +
-      " WHERE NOT EXISTS (SELECT 1 FROM schema_version);";
+  const std::string stamp = "INSERT INTO schema_version(version) SELECT " +
+                            std::to_string(kSchemaVersion) +
+                            " WHERE NOT EXISTS (SELECT 1 FROM schema_version);";
   const std::string script = std::string("BEGIN IMMEDIATE;") + kSchema + stamp + "COMMIT;";
   if (!connection.Execute(script.c_str())) {
     connection.Execute("ROLLBACK");
@@ -281,7 +281,7 @@ StoreResult SqliteStore::FindPasswordHash(std::string_view name, PasswordHash& h
 }
 
 StoreResult SqliteStore::RecordSteps(std::string_view name, std::string_view day, int steps,
-                                      std::string_view setAt) {
+                                     std::string_view setAt) {
   auto connection = Borrow();
   if (!connection) return StoreResult::kFailed;
   sqlite3_stmt* upsert = connection->Prepare(
@@ -334,8 +334,7 @@ StoreResult SqliteStore::ListSteps(std::string_view name, std::vector<DayRecord>
   return result;
 }
 
-StoreResult SqliteStore::RecordFailure(std::string_view key, int64_t atMs,
-                                        int64_t forgetBeforeMs) {
+StoreResult SqliteStore::RecordFailure(std::string_view key, int64_t atMs, int64_t forgetBeforeMs) {
   auto connection = Borrow();
   if (!connection) return StoreResult::kFailed;
   sqlite3_stmt* insert =
@@ -355,7 +354,7 @@ StoreResult SqliteStore::RecordFailure(std::string_view key, int64_t atMs,
 }
 
 StoreResult SqliteStore::FindRecentFailure(std::string_view key, int nth, int64_t sinceMs,
-                                            std::optional<int64_t>& atMs) {
+                                           std::optional<int64_t>& atMs) {
   atMs.reset();
   auto connection = Borrow();
   if (!connection) return StoreResult::kFailed;

@@ -54,8 +54,8 @@ bool PostgresServer::MakeData() {
     return false;
   }
   // No fsync: the tests never crash this server, and it keeps them quick.
-  if (!Run("initdb -D " + data + " -U " + kRole + " --auth=trust -E UTF8 --locale=C -N > " +
-           dir_ + "/initdb.log 2>&1")) {
+  if (!Run("initdb -D " + data + " -U " + kRole + " --auth=trust -E UTF8 --locale=C -N > " + dir_ +
+           "/initdb.log 2>&1")) {
     ADD_FAILURE() << "initdb failed:\n" << FileText(dir_ + "/initdb.log");
     return false;
   }
@@ -79,9 +79,8 @@ bool PostgresServer::Run(const std::string& commandLine) {
 }
 
 bool PostgresServer::Start() {
-  running_ = Run("pg_ctl start -D " + dir_ + "/data -w -t 30 -l " + dir_ +
-                 "/server.log -o \"-k " + dir_ + " -c listen_addresses='' -c fsync=off\"" +
-                 " > /dev/null 2>&1");
+  running_ = Run("pg_ctl start -D " + dir_ + "/data -w -t 30 -l " + dir_ + "/server.log -o \"-k " +
+                 dir_ + " -c listen_addresses='' -c fsync=off\"" + " > /dev/null 2>&1");
   if (!running_) ADD_FAILURE() << "PostgreSQL did not start:\n" << FileText(dir_ + "/server.log");
   return running_;
 }

@@ -8,9 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fcntl.h>
 #include <atomic>
 #include <chrono>
-#include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -124,7 +124,8 @@ std::string FileText(const std::string& path) {
 // HAProxy running deploy/haproxy.cfg, its addresses and files moved to the test's own.
 class Proxy {
  public:
-  Proxy(const std::string& dir, int port, int instance1, int instance2) : log_(dir + "/haproxy.log") {
+  Proxy(const std::string& dir, int port, int instance1, int instance2)
+      : log_(dir + "/haproxy.log") {
     std::string config = FileText(DEPLOY_DIR "/haproxy.cfg");
     Replace(config, "log /dev/log local0", "log stderr local0");
     Replace(config, "127.0.0.1:8443", "127.0.0.1:" + std::to_string(port));
@@ -137,8 +138,8 @@ class Proxy {
       Replace(config, "group haproxy", "");
     }
     std::ofstream(dir + "/haproxy.cfg") << config;
-    std::ofstream(dir + "/proxy.pem") << FileText(TestTlsDir() + "/server.pem")
-                                      << FileText(TestTlsDir() + "/server.key");
+    std::ofstream(dir + "/proxy.pem")
+        << FileText(TestTlsDir() + "/server.pem") << FileText(TestTlsDir() + "/server.key");
 
     const std::string configFile = dir + "/haproxy.cfg";
     const char* argv[] = {"haproxy", "-db", "-f", configFile.c_str(), nullptr};
@@ -169,9 +170,8 @@ TEST_F(PostgresServiceTest, TwoInstancesBehindTheProxyLoseNothingWhenOneIsKilled
   constexpr int kClients = 8;
   std::vector<std::thread> adders;
   for (int i = 0; i < kClients; ++i) {
-    adders.emplace_back([this, i] {
-      AddAccount("user" + std::to_string(i), "pw" + std::to_string(i));
-    });
+    adders.emplace_back(
+        [this, i] { AddAccount("user" + std::to_string(i), "pw" + std::to_string(i)); });
   }
   for (auto& adder : adders) adder.join();
 

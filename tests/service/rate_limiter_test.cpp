@@ -19,7 +19,8 @@ class RateLimiterTest : public service_test::StoreTest {
  protected:
   void SetUp() override {
     StoreTest::SetUp();
-    if (store_) limiter_ = std::make_unique<RateLimiter>(*store_, BackOffLimits{5, 20, minutes(10)});
+    if (store_)
+      limiter_ = std::make_unique<RateLimiter>(*store_, BackOffLimits{5, 20, minutes(10)});
   }
 
   Duration Wait(std::string_view account, std::string_view source, Clock::time_point now) {

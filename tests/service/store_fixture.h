@@ -41,10 +41,10 @@ inline std::string StoreName(const ::testing::TestParamInfo<StoreKind>& info) {
   return info.param == StoreKind::kSqlite ? "Sqlite" : "Postgres";
 }
 
-#define INSTANTIATE_FOR_BOTH_STORES(suite)                                                    \
-  INSTANTIATE_TEST_SUITE_P(Stores, suite,                                                     \
-                           ::testing::Values(::service_test::StoreKind::kSqlite,              \
-                                             ::service_test::StoreKind::kPostgres), \
-                           ::service_test::StoreName)
+#define INSTANTIATE_FOR_BOTH_STORES(suite)                                                         \
+  INSTANTIATE_TEST_SUITE_P(                                                                        \
+      Stores, suite,                                                                               \
+      ::testing::Values(::service_test::StoreKind::kSqlite, ::service_test::StoreKind::kPostgres), \
+      ::service_test::StoreName)
 
 }  // namespace service_test
