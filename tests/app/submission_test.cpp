@@ -1,10 +1,12 @@
 // 更新步数 against the real step service on loopback (its certificate issued by the build's local
 // authority, which the utility trusts), and against scripted replies.
 #include <QApplication>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "forms/forms.h"
@@ -207,6 +209,37 @@ TEST_F(Submission, OnlyTheExactSuccessTextSavesAndTheRequestIsAsSent) {
   Submit("a", "b", "123");
   ExpectOneBox(G(kSubmitted));
   EXPECT_NE(SettingsFileBytes().find(G("帐号=a\r\n")), std::string::npos);
+}
+
+// Closing MainWindow while the request runs ends the request and closes the window: no box, no
+// settings written, and no wait for the reply.
+TEST_F(Submission, ClosingMainWindowEndsTheRequest) {
+  test_support::CaptureServer server;
+  test_support::ScriptedReply late = test_support::HttpReply(200, "{\"msg\":\"数据提交成功\"}");
+  late.delay = std::chrono::milliseconds(20000);
+  server.SetDefaultReply(late);
+  AimStepServiceForTesting("127.0.0.1:" + std::to_string(server.port()));
+
+  const struct {
+    const char* how;
+    std::function<void()> close;
+  } cases[] = {
+      {"close button", [] { QTest::mouseClick(ControlWidget("MainWindow", "图形按钮_关闭"), Qt::LeftButton); }},
+      {"Esc", [] { QTest::keyClick(WindowWidget("MainWindow"), Qt::Key_Escape); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.how);
+    StartMainWindow();
+    const std::string before = SettingsFileBytes();
+    QTimer::singleShot(300, c.close);
+    auto start = std::chrono::steady_clock::now();
+    Submit("a", "b", "1");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    Settle();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_FALSE(IsWindowLoaded(MainWindow));
+    EXPECT_EQ(SettingsFileBytes(), before);
+  }
 }
 
 TEST_F(Submission, WindowsKeepPaintingWithABusyCursorWhileTheRequestRuns) {
