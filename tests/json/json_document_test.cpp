@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <utility>
+
 namespace {
 
 const Text kReply = "{\"code\":0,\"msg\":\"数据提交成功\",\"data\":{\"step\":12345}}";
@@ -30,7 +33,6 @@ TEST(JsonDocument, ReadsTheReplyMessage) {
     document.Parse(c.reply);
     EXPECT_EQ(document.GetText("msg"), c.msg);
     EXPECT_EQ(document.GetText("msg"), c.msg);  // read twice, as the submission flow does
-    document.Destroy();
   }
 }
 
@@ -81,7 +83,7 @@ TEST(JsonDocument, ParseErrorDescribesASyntaxError) {
   EXPECT_EQ(error.line, 0);
 
   // Without an engine nothing is touched.
-  document.Destroy();
+  JsonDocument holder = std::move(document);
   error.description = "kept";
   EXPECT_FALSE(document.Parse(kReply, false, &error));
   EXPECT_EQ(error.description, "kept");
@@ -151,7 +153,7 @@ TEST(JsonDocument, GetTextForms) {
 TEST(JsonDocument, NewDocumentIsAnEmptyObject) {
   JsonDocument document;
   EXPECT_EQ(document.ToText(), "{}");
-  EXPECT_EQ(document.name, "da");
+  EXPECT_EQ(document.Name(), "da");
   document.SetValue("k", "v");
   EXPECT_TRUE(document.Clear());
   EXPECT_EQ(document.ToText(), "{}");
@@ -160,14 +162,13 @@ TEST(JsonDocument, NewDocumentIsAnEmptyObject) {
 TEST(JsonDocument, CopySharesTheValue) {
   auto document = std::make_unique<JsonDocument>();
   ASSERT_TRUE(document->Parse(kReply));
-  std::unique_ptr<JsonDocument> copy = document->Copy();
-  EXPECT_EQ(copy->name, "da");
-  EXPECT_EQ(copy->GetEngine(), document->GetEngine());
+  JsonDocument copy = document->Copy();
+  EXPECT_EQ(copy.Name(), "da");
+  EXPECT_EQ(copy.GetEngine(), document->GetEngine());
   document->SetValue("msg", "changed");
-  EXPECT_EQ(copy->GetText("msg"), "changed");
-  document->Destroy();
+  EXPECT_EQ(copy.GetText("msg"), "changed");
   document.reset();
-  EXPECT_EQ(copy->GetText("data.step"), "12345");  // the engine lives on in the copy
+  EXPECT_EQ(copy.GetText("data.step"), "12345");  // the engine lives on in the copy
 }
 
 TEST(JsonDocument, SetValueKeepsTextByteForByte) {
@@ -292,8 +293,7 @@ TEST(JsonDocument, ArrayItems) {
   EXPECT_EQ(document.GetItemText(1, "a"), "five");
   EXPECT_FALSE(document.SetItem(0, "missing", "x"));
 
-  std::unique_ptr<JsonDocument> item = document.GetItemDocument(2, "a");
-  EXPECT_EQ(item->ToText(), "{\"k\":true}");
+  EXPECT_EQ(document.GetItemDocument(2, "a").ToText(), "{\"k\":true}");
 
   document.RemoveItem(0, "a");
   EXPECT_EQ(document.GetJson("a"), "[\"five\",{\"k\":true}]");
@@ -321,14 +321,13 @@ TEST(JsonDocument, LeafValues) {
 TEST(JsonDocument, GetDocumentIsIndependent) {
   JsonDocument document;
   ASSERT_TRUE(document.Parse(kReply));
-  std::unique_ptr<JsonDocument> data = document.GetDocument("data");
-  EXPECT_EQ(data->ToText(), document.GetJson("data"));
-  EXPECT_TRUE(data->SetNumber("step", 1));
+  JsonDocument data = document.GetDocument("data");
+  EXPECT_EQ(data.ToText(), document.GetJson("data"));
+  EXPECT_TRUE(data.SetNumber("step", 1));
   EXPECT_EQ(document.GetText("data.step"), "12345");
-  EXPECT_EQ(data->GetNumber("step"), 1);
+  EXPECT_EQ(data.GetNumber("step"), 1);
 
-  std::unique_ptr<JsonDocument> missing = document.GetDocument("missing");
-  EXPECT_EQ(missing->GetType(), kJsonMissing);
+  EXPECT_EQ(document.GetDocument("missing").GetType(), kJsonMissing);
 }
 
 TEST(JsonDocument, NumbersAndDeletion) {
@@ -348,9 +347,12 @@ TEST(JsonDocument, NumbersAndDeletion) {
   EXPECT_FALSE(document.DeleteValue("missing.deeper"));
 }
 
+// A document moved from holds no engine, just as one whose engine could not be made.
 TEST(JsonDocument, WithoutEngineEverythingFails) {
   JsonDocument document;
-  document.Destroy();
+  JsonDocument holder = std::move(document);
+  EXPECT_EQ(holder.ToText(), "{}");
+  EXPECT_EQ(document.Copy().GetEngine(), nullptr);
   EXPECT_EQ(document.GetEngine(), nullptr);
   EXPECT_FALSE(document.Parse(kReply));
   EXPECT_EQ(document.GetText("msg"), "");
@@ -361,8 +363,7 @@ TEST(JsonDocument, WithoutEngineEverythingFails) {
   TextArray names = {"stale"};
   EXPECT_EQ(document.GetNames(&names), 0);
   EXPECT_TRUE(names.empty());
-  std::unique_ptr<JsonDocument> sub = document.GetDocument("k");
-  EXPECT_EQ(sub->GetType(), kJsonMissing);
+  EXPECT_EQ(document.GetDocument("k").GetType(), kJsonMissing);
 }
 
 }  // namespace
