@@ -41,29 +41,33 @@ void ReadParseError(const ScriptControl& engine, ParseError* error) {
 
 }  // namespace
 
-JsonDocument::JsonDocument() : name_(kDocumentName) { CreateEngine(); }
+JsonDocument::JsonDocument() : name_(kDocumentName), engineDue_(true) {}
 
 JsonDocument::JsonDocument(Text name, ScriptControl engine)
     : name_(std::move(name)), engine_(std::move(engine)) {}
 
 JsonDocument::JsonDocument(JsonDocument&& other) noexcept
-    : name_(other.name_), engine_(std::move(other.engine_)) {}
+    : name_(other.name_),
+      engine_(std::move(other.engine_)),
+      engineDue_(std::exchange(other.engineDue_, false)) {}
 
 JsonDocument& JsonDocument::operator=(JsonDocument&& other) noexcept {
   if (this != &other) {
     name_ = other.name_;
     engine_ = std::move(other.engine_);
+    engineDue_ = std::exchange(other.engineDue_, false);
   }
   return *this;
 }
 
-JsonDocument JsonDocument::Copy() { return JsonDocument(name_, engine_); }
+JsonDocument JsonDocument::Copy() { return JsonDocument(name_, Engine()); }
 
-ScriptControl JsonDocument::GetEngine() { return engine_; }
+ScriptControl JsonDocument::GetEngine() { return Engine(); }
 
 void JsonDocument::CreateEngine() {
   // The old engine goes first, so that two heaps are never held at once for one document.
   engine_.reset();
+  engineDue_ = false;
   engine_ = CreateScriptControl();
   if (engine_ == nullptr) return;
   ScriptSetLanguage(engine_, "JavaScript");
@@ -73,8 +77,8 @@ void JsonDocument::CreateEngine() {
 }
 
 bool JsonDocument::Parse(const Text& text, bool direct, ParseError* error) {
-  // Every Parse starts on a fresh engine.
-  if (engine_ == nullptr) return false;
+  // Every Parse starts on a fresh engine; one still due is simply made now.
+  if (engine_ == nullptr && !engineDue_) return false;
   CreateEngine();
   if (engine_ == nullptr) return false;
   EvalBool("var " + name_ + " = null");

@@ -43,8 +43,8 @@ enum JsonType : int {
 // pointer) is written to a scratch value.
 class JsonDocument {
  public:
-  // Name "da" and a new engine loaded with the document script, holding an empty object as the
-  // document; when the engine cannot be made, every operation fails.
+  // Name "da" and an empty object as the document. Its engine, loaded with the document script,
+  // is made when an operation first needs one; when it cannot be made, every operation fails.
   JsonDocument();
   // Releases this document's reference to the engine; the engine goes with its last reference.
   ~JsonDocument() = default;
@@ -123,6 +123,9 @@ class JsonDocument {
  private:
   JsonDocument(Text name, ScriptControl engine);
 
+  // The engine, made now if it is still due; empty when there is none.
+  const ScriptControl& Engine();
+
   // The engine call forms. Without an engine, on a script failure or when the value does not
   // convert they give false, the empty Text or 0.
   bool AddCode(const Text& code);
@@ -135,5 +138,7 @@ class JsonDocument {
   Text ResolvedPath(const Text& path, bool* found = nullptr);
 
   Text name_;
-  ScriptControl engine_;  // empty: no engine
+  ScriptControl engine_;  // empty: no engine (or one still due)
+  // Made on first need: a cycle of construct, Parse and read then builds one engine, not two.
+  bool engineDue_ = false;
 };

@@ -169,6 +169,13 @@ TEST(JsonDocument, CopySharesTheValue) {
   EXPECT_EQ(copy.GetText("msg"), "changed");
   document.reset();
   EXPECT_EQ(copy.GetText("data.step"), "12345");  // the engine lives on in the copy
+
+  // A new document's engine, made on first need, is shared all the same.
+  JsonDocument fresh;
+  JsonDocument freshCopy = fresh.Copy();
+  freshCopy.SetValue("k", "v");
+  EXPECT_EQ(fresh.ToText(), "{\"k\":\"v\"}");
+  EXPECT_EQ(fresh.GetEngine(), freshCopy.GetEngine());
 }
 
 TEST(JsonDocument, SetValueKeepsTextByteForByte) {
