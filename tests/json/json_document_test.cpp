@@ -223,6 +223,37 @@ TEST(JsonDocument, SetValueAsJsonMergesIntoObjects) {
   }
 }
 
+TEST(JsonDocument, SetJsonAssignsTheValueOfTheText) {
+  const struct {
+    const char* path;
+    const char* json;
+    bool result;        // the assigned value as a boolean
+    const char* after;  // GetJson of the path afterwards
+  } cases[] = {
+      {"n", "{\"k\":[1,\"x\"]}", true, "{\"k\":[1,\"x\"]}"},
+      {"o", "{\"k\":2}", true, "{\"k\":2}"},  // replaces: no merge, keep is gone
+      {"o.k", "[1,2]", true, "[1,2]"},
+      {"n", "0", false, "0"},  // stored, though 0 reads false
+      {"n", "null", false, "null"},
+      {"", "[1]", true, "[1]"},  // the whole document
+      // A string literal's content is evaluated once more, as script.
+      {"s", "\"abc\"", false, "\"old\""},  // abc names nothing: fails, s stays
+      {"s", "\"'abc'\"", false, "\"abc\""},
+      {"s", "\"1+2\"", true, "3"},
+      {"s", "", false, ""},                // eval() gives undefined
+      {"s", "{\"a\":", false, "\"old\""},  // does not compile: s stays
+      {"missing.x", "1", false, ""},
+      {"da.n", "1", false, ""},  // a new member needs the relative path
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.path << " = " << c.json);
+    JsonDocument document;
+    ASSERT_TRUE(document.Parse("{\"o\":{\"keep\":1},\"s\":\"old\"}"));
+    EXPECT_EQ(document.SetJson(c.path, c.json), c.result);
+    EXPECT_EQ(document.GetJson(c.path), c.after);
+  }
+}
+
 TEST(JsonDocument, NewMembersTakeRelativePaths) {
   JsonDocument document;
   // The result is the assigned text as a boolean: abc is none, so even success reads false.
@@ -304,6 +335,49 @@ TEST(JsonDocument, ArrayItems) {
 
   document.RemoveItem(0, "a");
   EXPECT_EQ(document.GetJson("a"), "[\"five\",{\"k\":true}]");
+}
+
+TEST(JsonDocument, GetItemDocument) {
+  JsonDocument document;
+  ASSERT_TRUE(
+      document.Parse("{\"a\":[[1,2],[{\"k\":\"v\"}]],\"m\":[{\"tags\":[\"p\",\"q\"]}],\"o\":{\"0\":"
+                     "1},\"s\":\"t\"}"));
+  const struct {
+    int index;
+    const char* path;
+    const char* item;  // ToText of the new document
+    int type;
+  } cases[] = {
+      {0, "a", "[1,2]", kJsonArray},
+      {1, "a", "[{\"k\":\"v\"}]", kJsonArray},
+      {0, "a[1]", "{\"k\":\"v\"}", kJsonObject},  // items of nested arrays
+      {1, "a[0]", "2", kJsonNumber},
+      // The item's JSON goes through Parse, whose eval runs a string's content as script: q
+      // names nothing, so the document is null.
+      {1, "m[0].tags", "null", kJsonMissing},
+      {2, "a", "", kJsonMissing},  // out of range: undefined
+      {-1, "a", "", kJsonMissing},
+      {0, "o", "1", kJsonNumber},  // no array: the object's member of that name
+      {0, "missing", "", kJsonMissing},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.path << "[" << c.index << "]");
+    JsonDocument item = document.GetItemDocument(c.index, c.path);
+    EXPECT_EQ(item.ToText(), c.item);
+    EXPECT_EQ(item.GetType(), c.type);
+  }
+
+  // The new document has an engine of its own: changes reach neither way.
+  JsonDocument item = document.GetItemDocument(1, "a");
+  EXPECT_NE(item.GetEngine(), document.GetEngine());
+  item.SetItem(0, "", "changed");
+  document.SetValue("a[1][0].k", "also changed");
+  EXPECT_EQ(item.ToText(), "[\"changed\"]");
+  EXPECT_EQ(document.GetJson("a[1]"), "[{\"k\":\"also changed\"}]");
+
+  // A stored backslash is read as a script escape on its way into the new document.
+  document.SetValue("a[1][0].k", "x\\ny");
+  EXPECT_EQ(document.GetItemDocument(0, "a[1]").GetText("k"), "x\ny");
 }
 
 TEST(JsonDocument, LeafValues) {
