@@ -5,7 +5,7 @@
 //   JsonDocument document;                   // name "da", holding an empty object
 //   document.Parse(reply);                   // true when the reply gave a value
 //   Text message = document.GetText("msg");  // empty when missing, null or unparsed
-//                                            // the engine goes with the document
+// and the engine goes with the document (or with the last copy sharing it).
 //
 // A path is a script expression below the document: "msg", "list[0].id", "[2]"; an empty path
 // is the whole document. Failures are results: false, empty Text, 0 (-1 for GetType); no
