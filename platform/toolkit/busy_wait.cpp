@@ -9,7 +9,7 @@
 
 namespace {
 
-void WaitBusy(const std::function<void()>& call) {
+void WaitBusy(const std::function<void()>& call, const std::function<void()>& /*cancel*/) {
   if (!qApp) {  // the message loop has ended: nothing left to keep painting
     call();
     return;
