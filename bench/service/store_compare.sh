@@ -18,8 +18,8 @@ chmod 755 "$work"
 pids=()
 as_nobody() { setpriv --reuid=nobody --regid=nogroup --clear-groups "$@"; }
 cleanup() {
-  for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
-  [ -d "$work/pg/data" ] && as_nobody "$pg_bin/pg_ctl" stop -D "$work/pg/data" -m fast >/dev/null
+  for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true; done
+  [ -d "$work/pg/data" ] && as_nobody "$pg_bin/pg_ctl" stop -D "$work/pg/data" -m fast >/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -45,21 +45,27 @@ add_accounts() {  # store
 add_accounts "$work/steps.db"
 add_accounts "$uri"
 
-start_service() {  # store, port-file, extra arguments...
-  local store=$1 port_file=$2
+start_service() {  # store, name, extra arguments...: the port lands in $work/NAME.port
+  local store=$1 name=$2
   shift 2
   "$service_bin" serve --listen 127.0.0.1:0 --cert "$work/tls/server.pem" \
-    --key "$work/tls/server.key" --db "$store" --port-file "$port_file" "$@" \
+    --key "$work/tls/server.key" --db "$store" --port-file "$work/$name.port" "$@" \
     2>>"$work/service.log" &
   pids+=($!)
-  for _ in $(seq 100); do [ -s "$port_file" ] && break; sleep 0.1; done
-  cat "$port_file"
+}
+port_of() {  # name
+  for _ in $(seq 100); do [ -s "$work/$1.port" ] && break; sleep 0.1; done
+  cat "$work/$1.port"
 }
 
-sqlite_port=$(start_service "$work/steps.db" "$work/sqlite.port")
-pg_port=$(start_service "$uri" "$work/pg.port")
-pg1_port=$(start_service "$uri" "$work/pg1.port" --trusted-proxy 127.0.0.1)
-pg2_port=$(start_service "$uri" "$work/pg2.port" --trusted-proxy 127.0.0.1)
+start_service "$work/steps.db" sqlite
+start_service "$uri" pg
+start_service "$uri" pg1 --trusted-proxy 127.0.0.1
+start_service "$uri" pg2 --trusted-proxy 127.0.0.1
+sqlite_port=$(port_of sqlite)
+pg_port=$(port_of pg)
+pg1_port=$(port_of pg1)
+pg2_port=$(port_of pg2)
 proxy_port=$(free_port)
 sed -e "s|log /dev/log local0|log stderr local0|" \
     -e "s|127.0.0.1:8443|127.0.0.1:$proxy_port|" \
