@@ -39,7 +39,18 @@ PostgresServer::PostgresServer() {
                   " --regid=" + std::to_string(nobody->pw_gid) + " --clear-groups ";
   }
   if (!MakeData()) return;
-  Start();
+  if (Start()) WatchTheTestProgram();
+}
+
+// A test program killed on its time-out runs no destructors; a watcher stops the server and
+// removes its folder once the program is gone.
+void PostgresServer::WatchTheTestProgram() {
+  const std::string stop = userPrefix_ + POSTGRES_BIN_DIR "/pg_ctl stop -D " + dir_ +
+                           "/data -m immediate; rm -rf " + dir_;
+  const std::string watcher = "(while kill -0 " + std::to_string(getpid()) +
+                              " 2>/dev/null; do sleep 1; done; " + stop +
+                              ") < /dev/null > /dev/null 2>&1 &";
+  if (std::system(watcher.c_str()) != 0) ADD_FAILURE() << "cannot start the PostgreSQL watcher";
 }
 
 // initdb takes seconds; a cluster made once is kept in the build tree as a template and copied

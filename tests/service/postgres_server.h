@@ -27,6 +27,7 @@ class PostgresServer {
 
  private:
   bool MakeData();
+  void WatchTheTestProgram();
   // Runs a PostgreSQL program from the server's bin folder as the server's user.
   bool Run(const std::string& commandLine);
 
