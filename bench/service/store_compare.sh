@@ -92,12 +92,17 @@ run() {  # name, url
     "${errors:-0}" >> "$work/summary.txt"
 }
 
+# The parts without HTTP: the hash alone, a whole submission on each store.
+BENCH_POSTGRES_URI="$uri" "$build/bench/service_bench" --benchmark_min_time=3 \
+  | tee "$work/parts.txt" >&2
+
 run sqlite-1 "https://127.0.0.1:$sqlite_port"
 run postgres-1 "https://127.0.0.1:$pg_port"
 run postgres-2-proxy "https://127.0.0.1:$proxy_port"
 
 echo
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) cores"
+grep -E '^BM_' "$work/parts.txt"
 cat "$work/summary.txt"
 # One submission costs the cores it kept busy for 1/rate seconds; a core then carries
 # 86400 * rate / cores submissions, i.e. accounts submitting once a day.
