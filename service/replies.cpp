@@ -41,7 +41,7 @@ OutcomeText TextOf(Outcome outcome) {
     case Outcome::kBadRequest:
       return {400, 4000, "bad-request", "请求格式有误"};
     case Outcome::kStoreUnavailable:
-      return {503, 5030, "store-unavailable", "服务暂时无法保存数据，请稍后再试"};
+      return {503, 5031, "store-unavailable", "服务暂时无法保存数据，请稍后再试"};
     case Outcome::kServerError:
       break;
   }

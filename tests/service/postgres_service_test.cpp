@@ -84,7 +84,7 @@ TEST_F(PostgresServiceTest, DatabaseRestartIsAnswered503AndTheServiceReconnectsB
   ASSERT_TRUE(SharedPostgres().Stop());
   const HttpReply down = client.Get(SubmissionTarget("li", "secret", "200"));
   EXPECT_EQ(down.status, 503);
-  EXPECT_EQ(down.body, R"({"code":5030,"msg":"服务暂时无法保存数据，请稍后再试"})");
+  EXPECT_EQ(down.body, R"({"code":5031,"msg":"服务暂时无法保存数据，请稍后再试"})");
   EXPECT_EQ(down.retry_after, "5");
   EXPECT_EQ(client.Get("/healthz").status, 200);
 
