@@ -1,5 +1,7 @@
 #include "tests/support/throwaway_home.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -19,6 +21,12 @@ ThrowawayHome::ThrowawayHome() {
        {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME",
         "XDG_DOCUMENTS_DIR"}) {
     unsetenv(variable);
+  }
+  // Qt wants a private runtime folder; where the session gives none, one inside the home (a
+  // given one is kept: it holds the display's socket).
+  if (!getenv("XDG_RUNTIME_DIR")) {
+    const std::string runtime = path_ + "/runtime";
+    if (mkdir(runtime.c_str(), 0700) == 0) setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
   }
 }
 
