@@ -48,7 +48,9 @@ std::uint32_t GetPrivateProfileStringA(const char* section, const char* key,
 // goes to the end of its section, a new section to the end of the file; lines end in CR LF and
 // bytes are kept as they are. The file is made when missing if its folder exists. The file is
 // replaced as a whole (written aside, then renamed over), so a crash leaves the old or the new
-// file. False when nothing was written: a missing folder, a null argument (deleting is not
+// file; it keeps its mode, and a new file is for its owner alone. A symbolic link is followed:
+// the file it leads to is replaced (or made) in that file's own folder. False when nothing was
+// written: a missing folder, a read-only file, a loop of links, a null argument (deleting is not
 // offered), a line break in any argument, '=' in the key or ']' in the section.
 bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                 const char* fileName);
