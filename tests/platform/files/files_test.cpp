@@ -29,6 +29,7 @@ TEST_F(Files, WindowsPathsMapToPosixPaths) {
       {"\\Vormeth\\\\user.ini", r + "/Vormeth/user.ini"},
       {"a\\b.ini", "a/b.ini"},
       {"C:\\a", std::nullopt},
+      {"Y:\\a", std::nullopt},  // no documents drive until the documents folder needs one
       {"", std::nullopt},
       {"Z:\\用户\\x", r + U8(u8"/用户/x")},
       {"Z:\\\x81\x5C\\x", r + U8(u8"/乗/x")},  // 0x5C as a trail byte is no backslash
@@ -65,6 +66,44 @@ TEST_F(Files, DocumentsFolderFollowsXdgElseHomeDocuments) {
   SaveEnv("HOME", "/outside/the/root");
   SaveEnv("XDG_CONFIG_HOME", std::nullopt);
   EXPECT_FALSE(SHGetSpecialFolderPathA(nullptr, folder, CSIDL_PERSONAL, false));
+}
+
+// A documents folder that has no Windows form on Z: (GBK lacks a character of its path, a name
+// holds a backslash, or the path is too long) is presented as drive Y: of its own, so that the
+// settings folder and file can still be made and written there; any other stays on Z:.
+TEST_F(Files, DocumentsFolderWithoutAWindowsFormIsADriveOfItsOwn) {
+  const struct {
+    std::string home;
+    const char* windows;
+  } cases[] = {
+      {U8(u8"jörg"), "Y:\\"},
+      {U8(u8"김민준"), "Y:\\"},
+      {U8(u8"Мої"), "Y:\\"},
+      {"back\\slash", "Y:\\"},
+      {std::string(250, 'a'), "Y:\\"},
+      {U8(u8"Дима"), "Z:\\home\\Дима\\Documents"},  // GBK holds Russian letters
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.home);
+    std::filesystem::create_directories(root / "home" / c.home);
+    SaveEnv("HOME", (root / "home" / c.home).string());
+    char folder[MAX_PATH] = {};
+    ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, folder, CSIDL_PERSONAL, true));
+    EXPECT_STREQ(folder, c.windows);
+    const std::string data = std::string(folder) + "\\Vormeth";
+    const std::string file = data + "\\user.ini";
+    EXPECT_TRUE(CreateDirectoryA(data.c_str(), nullptr));
+    EXPECT_TRUE(WritePrivateProfileStringA("s", "k", "v", file.c_str()));
+    EXPECT_EQ(FileBytes("home/" + c.home + "/Documents/Vormeth/user.ini"), "[s]\r\nk=v\r\n");
+    WIN32_FIND_DATAA found;
+    FindHandle search = FindFirstFileA(file.c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    EXPECT_STREQ(found.cFileName, "user.ini");
+    FindClose(search);
+    if (folder[0] == 'Y') {
+      EXPECT_EQ(PosixPath("y:/Vormeth"), (root / "home" / c.home / "Documents/Vormeth").string());
+    }
+  }
 }
 
 TEST_F(Files, FoldersAndTheExistenceLookup) {
