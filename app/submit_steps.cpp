@@ -17,5 +17,6 @@ void SubmitSteps() {
     WriteIniValue(SettingsPath(), kSettingsSection, kStoredPasswordKey,
                   ScramblePassword(password, kPasswordKeyText));
   }
-  ShowMessage(outcome.message, kMessageCaption);
+  // Closing the window ended the request: nobody is left to read a box.
+  if (!outcome.cancelled) ShowMessage(OutcomeMessage(outcome), kMessageCaption);
 }

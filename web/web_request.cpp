@@ -5,6 +5,7 @@
 
 #include "platform/wininet/wininet.h"
 #include "web/headers_cookies.h"
+#include "web/request_deadline.h"
 #include "web/url_text.h"
 
 namespace {
@@ -131,19 +132,29 @@ ByteSet WebRequest(const Text& url, const WebRequestOptions& options) {
   }
 
   DWORD headerLength = static_cast<DWORD>(TextLength(headerBlock));
+  RequestDeadline deadline(request, options.deadlineMs);
+  bool sent;
   if (method == Verb::Get) {
-    HttpSendRequestA(request, headerBlock.c_str(), headerLength, nullptr, 0);
+    sent = HttpSendRequestA(request, headerBlock.c_str(), headerLength, nullptr, 0);
   } else {
     if (postBytes->empty()) *postBytes = TextToBytes(options.postText);
-    HttpSendRequestA(request, headerBlock.c_str(), headerLength,
-                     postBytes->empty() ? nullptr : postBytes->data(),
-                     static_cast<DWORD>(BytesLength(*postBytes)));
+    sent = HttpSendRequestA(request, headerBlock.c_str(), headerLength,
+                            postBytes->empty() ? nullptr : postBytes->data(),
+                            static_cast<DWORD>(BytesLength(*postBytes)));
   }
+  DWORD failure = sent ? 0 : GetLastError();
+  // Past the deadline the request handle is closed already and nothing of the reply counts.
+  bool timedOut = deadline.Disarm();
+  if (options.failure) *options.failure = timedOut ? ERROR_INTERNET_TIMEOUT : failure;
 
   // The headers are asked for after the body, so they are the final reply's.
-  ByteSet body = ReadBody(request);
-  *returnedHeaders = QueryRawHeaders(request);
-  InternetCloseHandle(request);
+  ByteSet body;
+  *returnedHeaders = BlankText(kHeaderBufferSize);
+  if (!timedOut) {
+    body = ReadBody(request);
+    *returnedHeaders = QueryRawHeaders(request);
+    InternetCloseHandle(request);
+  }
   InternetCloseHandle(connection);
   InternetCloseHandle(internet);
 

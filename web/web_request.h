@@ -2,6 +2,8 @@
 // has been read.
 #pragma once
 
+#include <cstdint>
+
 #include "text/text.h"
 
 enum class Verb { Get, Post, Head, Put, Options, Delete, Trace, Connect };
@@ -33,6 +35,12 @@ struct WebRequestOptions {
   bool addDefaultHeaders = true;
   bool normaliseHeaderNames = true;
   bool proxyIsSocks = false;
+  // The whole request (connect, send and the entire reply) ends after this many milliseconds,
+  // as if nothing had come back; 0 sets no limit beyond the internet client's own time-outs.
+  std::uint32_t deadlineMs = 0;
+  // Receives the internet client's error code when no whole reply came (ERROR_INTERNET_TIMEOUT
+  // when the deadline passed), 0 when one did.
+  std::uint32_t* failure = nullptr;
 };
 
 // Sends url and returns the reply body, empty when nothing was read or the request could not be

@@ -97,6 +97,8 @@ TEST_F(WebRequestTest, MethodsBodiesAndHeadersOnTheWire) {
        {ua, accept, referer, language}, "", TextToBytes("b=2")},
       {"put", Verb::Put, "a=1", {}, "", "PUT /p ", {ua, accept, referer, language}, "a=1",
        TextToBytes("a=1")},
+      {"head carries its body", Verb::Head, "a=1", {}, "", "HEAD /p ",
+       {ua, accept, referer, language}, "a=1", TextToBytes("a=1")},
       {"delete", Verb::Delete, "", {}, "", "DELETE /p ", {ua, accept, referer, language}, "", {}},
       {"user agent line", Verb::Get, "", {}, "user-agent: Foo", "GET /p ",
        {"User-Agent: Foo", accept, referer, language}, "", {}},
@@ -133,6 +135,27 @@ TEST_F(WebRequestTest, AgentFromUnnormalisedBlockIsValueAfterFirstColon) {
   // curl leaves its own agent line out as the block has one; the block goes as given.
   EXPECT_EQ(sent.headers[1], "Accept: x");
   EXPECT_EQ(sent.headers[2], "user-agent: Foo");
+}
+
+TEST_F(WebRequestTest, UnnormalisedLinesWithoutAColonGoAsGiven) {
+  CaptureServer server(CaptureServer::Transport::Http);
+  const struct {
+    Text block;
+    std::vector<std::string> linesAfterHost;
+  } cases[] = {
+      {"X-A: 1\r\nbare line\r\nX-B: 2", {"User-Agent: " + kDefaultAgent, "X-A: 1", "bare line", "X-B: 2"}},
+      {"bare first\r\nX-A: 1", {"User-Agent: " + kDefaultAgent, "bare first", "X-A: 1"}},
+      {"bare first\r\nUser-Agent: Foo", {"bare first", "User-Agent: Foo"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.block);
+    WebRequest(server.Url("/"),
+               {.extraHeaders = c.block, .addDefaultHeaders = false, .normaliseHeaderNames = false});
+    std::vector<std::string> sent = Dissect(server.Requests().back()).headers;
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent[0].rfind("Host: ", 0), 0u);
+    EXPECT_EQ(std::vector<std::string>(sent.begin() + 1, sent.end()), c.linesAfterHost);
+  }
 }
 
 TEST_F(WebRequestTest, ReplyCookiesAreCollectedAndMerged) {
