@@ -3,7 +3,6 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QTextLayout>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -20,22 +19,6 @@ constexpr int kUsualWrapWidth = 500;
 constexpr int kGapBeforeScrollBar = 4;
 
 bool IsLineBreak(QChar c) { return c == u'\n' || c == u'\r'; }
-
-// Lays out text[piece] in lines of `width`; returns the layout's height.
-qreal LayOut(QTextLayout& layout, qreal width) {
-  QTextOption option;
-  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-  layout.setTextOption(option);
-  qreal height = 0;
-  layout.beginLayout();
-  for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-    line.setLineWidth(width);
-    line.setPosition(QPointF(0, height));
-    height += line.height();
-  }
-  layout.endLayout();
-  return height;
-}
 
 }  // namespace
 
@@ -84,83 +67,86 @@ MessageTextView::Piece MessageTextView::PieceAt(qsizetype position) const {
   return piece;
 }
 
-MessageTextView::PieceLines MessageTextView::LinesOf(qsizetype position, qreal width) const {
-  PieceLines lines;
-  lines.piece = PieceAt(position);
-  QTextLayout layout(text_.mid(lines.piece.start, lines.piece.end - lines.piece.start), font());
-  LayOut(layout, width);
+qreal MessageTextView::LayOut(const Piece& piece, qreal width, QTextLayout* layout) const {
+  layout->setText(text_.mid(piece.start, piece.end - piece.start));
+  layout->setFont(font());
+  QTextOption option;
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  layout->setTextOption(option);
+  qreal height = 0;
+  layout->beginLayout();
+  for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+    line.setLineWidth(width);
+    line.setPosition(QPointF(0, height));
+    height += line.height();
+  }
+  layout->endLayout();
+  return height;
+}
+
+MessageTextView::LineCursor MessageTextView::CursorAt(qsizetype position, qreal width) const {
+  LineCursor cursor;
+  cursor.piece = PieceAt(position);
+  QTextLayout layout;
+  LayOut(cursor.piece, width, &layout);
   for (int i = 0; i < layout.lineCount(); ++i) {
-    lines.lineStarts.push_back(lines.piece.start + layout.lineAt(i).textStart());
-    lines.lineHeights.push_back(layout.lineAt(i).height());
+    cursor.starts.push_back(cursor.piece.start + layout.lineAt(i).textStart());
+    cursor.heights.push_back(layout.lineAt(i).height());
   }
-  if (lines.lineStarts.empty()) {
-    lines.lineStarts.push_back(lines.piece.start);
-    lines.lineHeights.push_back(fontMetrics().height());
+  if (cursor.starts.empty()) {
+    cursor.starts.push_back(cursor.piece.start);
+    cursor.heights.push_back(fontMetrics().height());
   }
-  return lines;
+  auto after = std::upper_bound(cursor.starts.begin(), cursor.starts.end(), position);
+  cursor.line = after == cursor.starts.begin() ? 0 : after - cursor.starts.begin() - 1;
+  return cursor;
 }
 
-namespace {
-
-// The line of `lines` that holds `position`.
-std::size_t LineHolding(const std::vector<qsizetype>& lines, qsizetype position) {
-  auto after = std::upper_bound(lines.begin(), lines.end(), position);
-  return after == lines.begin() ? 0 : static_cast<std::size_t>(after - lines.begin() - 1);
+bool MessageTextView::Next(LineCursor* cursor, qreal width) const {
+  if (cursor->line + 1 < cursor->starts.size()) {
+    ++cursor->line;
+  } else if (!IsLast(cursor->piece)) {
+    *cursor = CursorAt(cursor->piece.next, width);
+  } else {
+    return false;
+  }
+  return true;
 }
 
-}  // namespace
+bool MessageTextView::Previous(LineCursor* cursor, qreal width) const {
+  if (cursor->line > 0) {
+    --cursor->line;
+  } else if (cursor->piece.start > 0) {
+    *cursor = CursorAt(cursor->piece.start - 1, width);
+    cursor->line = cursor->starts.size() - 1;
+  } else {
+    return false;
+  }
+  return true;
+}
 
 qsizetype MessageTextView::LinesDown(qsizetype position, int count) const {
-  const qreal width = TextWidth();
-  PieceLines lines = LinesOf(position, width);
-  std::size_t line = LineHolding(lines.lineStarts, position);
-  for (; count > 0; --count) {
-    if (line + 1 < lines.lineStarts.size()) {
-      ++line;
-    } else if (!IsLast(lines.piece)) {
-      lines = LinesOf(lines.piece.next, width);
-      line = 0;
-    } else {
-      break;
-    }
+  LineCursor cursor = CursorAt(position, TextWidth());
+  while (count-- > 0 && Next(&cursor, TextWidth())) {
   }
-  return lines.lineStarts[line];
+  return cursor.starts[cursor.line];
 }
 
 qsizetype MessageTextView::LinesUp(qsizetype position, int count) const {
-  const qreal width = TextWidth();
-  PieceLines lines = LinesOf(position, width);
-  std::size_t line = LineHolding(lines.lineStarts, position);
-  for (; count > 0; --count) {
-    if (line > 0) {
-      --line;
-    } else if (lines.piece.start > 0) {
-      lines = LinesOf(lines.piece.start - 1, width);
-      line = lines.lineStarts.size() - 1;
-    } else {
-      break;
-    }
+  LineCursor cursor = CursorAt(position, TextWidth());
+  while (count-- > 0 && Previous(&cursor, TextWidth())) {
   }
-  return lines.lineStarts[line];
+  return cursor.starts[cursor.line];
 }
 
 qsizetype MessageTextView::LastPageTop() const {
-  const qreal width = TextWidth();
-  PieceLines lines = LinesOf(text_.size(), width);
-  std::size_t line = lines.lineStarts.size() - 1;
-  qsizetype top = lines.lineStarts[line];
+  LineCursor cursor = CursorAt(text_.size(), TextWidth());
+  qsizetype top = cursor.starts[cursor.line];
   for (qreal room = viewport()->height();;) {
-    room -= lines.lineHeights[line];
+    room -= cursor.heights[cursor.line];
     if (room < 0) return top;
-    top = lines.lineStarts[line];
-    if (line > 0) {
-      --line;
-    } else if (lines.piece.start > 0) {
-      lines = LinesOf(lines.piece.start - 1, width);
-      line = lines.lineStarts.size() - 1;
-    } else {
-      return 0;
-    }
+    top = cursor.starts[cursor.line];
+    if (!Previous(&cursor, TextWidth())) return top;
   }
 }
 
@@ -177,8 +163,8 @@ void MessageTextView::FitWithin(QSize most) {
   qreal height = 0, widest = 0;
   for (qsizetype position = 0;;) {
     Piece piece = PieceAt(position);
-    QTextLayout layout(text_.mid(piece.start, piece.end - piece.start), font());
-    height += LayOut(layout, width);
+    QTextLayout layout;
+    height += LayOut(piece, width, &layout);
     for (int i = 0; i < layout.lineCount(); ++i) {
       widest = std::max(widest, layout.lineAt(i).naturalTextWidth());
     }
@@ -209,8 +195,8 @@ void MessageTextView::paintEvent(QPaintEvent*) {
   qreal y = 0;
   for (qsizetype position = top; y < viewport()->height();) {
     Piece piece = PieceAt(position);
-    QTextLayout layout(text_.mid(piece.start, piece.end - piece.start), font());
-    qreal height = LayOut(layout, width);
+    QTextLayout layout;
+    qreal height = LayOut(piece, width, &layout);
     qreal skipped = 0;
     if (position == top) {  // the top line may lie inside the first piece
       for (int i = 0; i < layout.lineCount(); ++i) {

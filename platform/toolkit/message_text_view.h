@@ -5,6 +5,7 @@
 
 #include <QAbstractScrollArea>
 #include <QString>
+#include <QTextLayout>
 
 #include <vector>
 
@@ -32,17 +33,26 @@ class MessageTextView : public QAbstractScrollArea {
   struct Piece {
     qsizetype start = 0, end = 0, next = 0;
   };
-  struct PieceLines {
+  // A place among the lines: a piece's lines (positions in text_ and heights) and one of them.
+  struct LineCursor {
     Piece piece;
-    std::vector<qsizetype> lineStarts;  // absolute positions in text_
-    std::vector<qreal> lineHeights;
+    std::vector<qsizetype> starts;
+    std::vector<qreal> heights;
+    std::size_t line = 0;
   };
 
   qsizetype PieceBoundary(qsizetype index) const;
   // The piece that holds `position` (the text's end belongs to the last piece).
   Piece PieceAt(qsizetype position) const;
   bool IsLast(const Piece& piece) const { return piece.end == text_.size(); }
-  PieceLines LinesOf(qsizetype position, qreal width) const;
+  // Lays out the piece in lines of `width`, one below the other from 0; their height.
+  qreal LayOut(const Piece& piece, qreal width, QTextLayout* layout) const;
+
+  // At the line that holds `position`, lines `width` wide.
+  LineCursor CursorAt(qsizetype position, qreal width) const;
+  // Moves to the next (previous) line; false at the last (first).
+  bool Next(LineCursor* cursor, qreal width) const;
+  bool Previous(LineCursor* cursor, qreal width) const;
   // The start of the line `count` lines below (above) the one holding `position`, or of the last
   // (first) line when there are fewer.
   qsizetype LinesDown(qsizetype position, int count) const;
