@@ -1,7 +1,5 @@
 #include "submit/step_submission.h"
 
-#include <memory>
-
 #include "charset/convert_charset.h"
 #include "json/json_document.h"
 #include "platform/wininet/wininet.h"
@@ -23,7 +21,7 @@ int StatusOf(const Text& rawHeaders) {
 }  // namespace
 
 SubmissionOutcome SubmitStepCount(const Text& account, const Text& password, const Text& steps) {
-  auto document = std::make_unique<JsonDocument>();
+  JsonDocument document;
 
   // Each value is percent-encoded as UTF-8, so '&', '#', '+', '%' and spaces in a password reach
   // the service as typed.
@@ -36,13 +34,12 @@ SubmissionOutcome SubmitStepCount(const Text& account, const Text& password, con
                                   .deadlineMs = SubmissionDeadlineMs(),
                                   .failure = &outcome.failure});
   Text reply = BytesToText(ConvertCharset(body));
-  document->Parse(reply);
+  document.Parse(reply);
 
-  outcome.message = document->GetText("msg");
+  outcome.message = document.GetText("msg");
   outcome.accepted = outcome.message == kStepsAccepted;
   outcome.status = StatusOf(rawHeaders);
   outcome.cancelled = outcome.failure == ERROR_INTERNET_OPERATION_CANCELLED;
-  document->Destroy();
   return outcome;
 }
 

@@ -11,7 +11,7 @@ extern const Text kStepsAccepted;  // 数据提交成功
 
 struct SubmissionOutcome {
   // The reply's "msg" as GBK text; empty when no reply came, it was no JSON or had no "msg".
-  Text message;
+  Text message = {};
   // message is exactly kStepsAccepted: only then may account and password be remembered.
   bool accepted = false;
   // The internet client's error code when no whole reply came; 0 when one did.
