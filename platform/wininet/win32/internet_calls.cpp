@@ -18,7 +18,7 @@ bool IsUntrustedAuthority(DWORD error) {
 }
 
 // Whether the chain the server presented on this request ends in one of our own authorities and
-// names the request's host.
+// names the request's host; false when WinINet has no chain to give.
 bool ServerChainIsOurs(HINTERNET request, const std::u16string& host) {
   PCCERT_CHAIN_CONTEXT chain = nullptr;
   DWORD size = sizeof chain;
@@ -28,6 +28,32 @@ bool ServerChainIsOurs(HINTERNET request, const std::u16string& host) {
   }
   bool ours = ChainEndsInOwnAuthority(chain, host);
   CertFreeCertificateChain(chain);
+  return ours;
+}
+
+// Lets WinINet pass the checks that only our own verification can make.
+void AcceptOwnAuthority(HINTERNET request) {
+  DWORD flags = 0;
+  DWORD size = sizeof flags;
+  InternetQueryOptionW(request, INTERNET_OPTION_SECURITY_FLAGS, &flags, &size);
+  flags |= SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_REVOCATION;
+  InternetSetOptionW(request, INTERNET_OPTION_SECURITY_FLAGS, &flags, sizeof flags);
+}
+
+// Windows hands out the chain of a handshake it refused; Wine only once a connection stands. A
+// request that carries nothing of ours (HEAD /, no cookies) then fetches it: its connection is
+// the one the real request goes out on next, and that request's chain is checked again.
+bool ServerChainIsOursAfterRefusal(HINTERNET connection, HINTERNET request,
+                                   const std::u16string& host) {
+  if (ServerChainIsOurs(request, host)) return true;
+  HINTERNET probe = HttpOpenRequestW(connection, L"HEAD", L"/", L"HTTP/1.1", nullptr, nullptr,
+                                     INTERNET_FLAG_RELOAD | INTERNET_FLAG_SECURE |
+                                         INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI,
+                                     0);
+  if (!probe) return false;
+  AcceptOwnAuthority(probe);
+  bool ours = HttpSendRequestW(probe, nullptr, 0, nullptr, 0) && ServerChainIsOurs(probe, host);
+  InternetCloseHandle(probe);
   return ours;
 }
 
@@ -90,20 +116,17 @@ bool SetInternetOption(InternetHandle handle, std::uint32_t option, std::uint32_
 
 bool CloseInternetHandle(InternetHandle handle) { return InternetCloseHandle(handle); }
 
-HttpExchange SendHttpRequest(InternetHandle request, const std::u16string& host,
+HttpExchange SendHttpRequest(InternetHandle connection, InternetHandle request,
+                             const std::u16string& host,
                              const std::u16string& headers, const std::string& body,
                              std::size_t bodyLimit) {
   HttpExchange exchange;
   bool sent = Send(request, headers, body);
   if (!sent && IsUntrustedAuthority(GetLastError()) && HaveOwnAuthorities() &&
-      ServerChainIsOurs(request, host)) {
-    // Verified by us against our authority alone: let WinINet pass the checks it cannot make,
-    // and make sure the connection that answers still shows that chain.
-    DWORD flags = 0;
-    DWORD size = sizeof flags;
-    InternetQueryOptionW(request, INTERNET_OPTION_SECURITY_FLAGS, &flags, &size);
-    flags |= SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_REVOCATION;
-    InternetSetOptionW(request, INTERNET_OPTION_SECURITY_FLAGS, &flags, sizeof flags);
+      ServerChainIsOursAfterRefusal(connection, request, host)) {
+    // Verified by us against our authority alone; the connection that answers must still show
+    // that chain, or its reply is not taken.
+    AcceptOwnAuthority(request);
     sent = Send(request, headers, body) && ServerChainIsOurs(request, host);
   }
   if (!sent) return exchange;

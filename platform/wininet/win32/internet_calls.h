@@ -26,7 +26,9 @@ struct HttpExchange {
 // Sends the request and reads its whole reply, at most bodyLimit bytes of body. Certificates are
 // checked by WinINet against the user's authorities; a server whose chain ends in an authority
 // of our own (the build's, or one added for tests) is accepted once that chain and the host name
-// (host, as the request names it) are verified against that authority alone.
-HttpExchange SendHttpRequest(InternetHandle request, const std::u16string& host,
+// (host, as the request names it) are verified against that authority alone. connection is the
+// request's parent.
+HttpExchange SendHttpRequest(InternetHandle connection, InternetHandle request,
+                             const std::u16string& host,
                              const std::u16string& headers, const std::string& body,
                              std::size_t bodyLimit);

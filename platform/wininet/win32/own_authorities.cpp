@@ -1,5 +1,6 @@
 #include "platform/wininet/win32/own_authorities.h"
 
+#include <cstddef>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -59,7 +60,9 @@ bool ChainsUpTo(const std::string& authorityPem, PCCERT_CONTEXT server,
   std::unique_ptr<void, StoreCloser> root = AuthorityStore(authorityPem);
   if (!root) return false;
   CERT_CHAIN_ENGINE_CONFIG config = {};
-  config.cbSize = sizeof config;
+  // The layout that brought the exclusive root (Windows 7), without the later exclusive flags:
+  // Wine takes no other.
+  config.cbSize = offsetof(CERT_CHAIN_ENGINE_CONFIG, dwExclusiveFlags);
   config.hExclusiveRoot = root.get();
   HCERTCHAINENGINE rawEngine = nullptr;
   if (!CertCreateCertificateChainEngine(&config, &rawEngine)) return false;
@@ -74,6 +77,13 @@ bool ChainsUpTo(const std::string& authorityPem, PCCERT_CONTEXT server,
     return false;
   }
   std::unique_ptr<const CERT_CHAIN_CONTEXT, ChainFreer> chain(rawChain);
+  // The whole chain must hold up; only revocation stays unknown, since our authority publishes
+  // no revocation lists. (Wine's SSL policy below lets a partial chain pass.)
+  constexpr DWORD kRevocationUnknown =
+      CERT_TRUST_REVOCATION_STATUS_UNKNOWN | CERT_TRUST_IS_OFFLINE_REVOCATION;
+  if ((rawChain->TrustStatus.dwErrorStatus & ~kRevocationUnknown) != CERT_TRUST_NO_ERROR) {
+    return false;
+  }
 
   SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl = {};
   ssl.cbSize = sizeof ssl;

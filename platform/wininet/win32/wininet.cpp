@@ -27,6 +27,7 @@ constexpr DWORD kPassedFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NEED_FILE |
 constexpr DWORD kPassedSecurityFlags = SECURITY_FLAG_IGNORE_REDIRECT_TO_HTTPS;
 
 struct RequestState {
+  HINTERNET connection = nullptr;
   std::u16string host;
   HttpExchange reply;
   std::size_t readOffset = 0;
@@ -100,6 +101,7 @@ HINTERNET HttpOpenRequestA(HINTERNET connect, const char* verb, const char* obje
                                       (flags & kPassedFlags) | kNoUi);
   if (request) {
     auto state = std::make_shared<RequestState>();
+    state->connection = connect;
     state->host = host;
     std::lock_guard lock(tableMutex);
     requests[request] = state;
@@ -136,7 +138,8 @@ bool HttpSendRequestA(HINTERNET requestHandle, const char* headers, DWORD header
   if (optional && optionalLength > 0) body.assign(static_cast<const char*>(optional), optionalLength);
   RunBlockingCall([&] {
     request->reply =
-        SendHttpRequest(requestHandle, request->host, Utf16FromGbk(headerBytes), body, kBodyLimit);
+        SendHttpRequest(request->connection, requestHandle, request->host,
+                        Utf16FromGbk(headerBytes), body, kBodyLimit);
   });
   request->readOffset = 0;
   return request->reply.complete;
