@@ -5,6 +5,9 @@
 // root, every run of backslashes (or slashes) to one '/', GBK to UTF-8. A path without a drive
 // that starts with a backslash lies below the root; one without either is relative to the current
 // folder; another drive letter names nothing. No call throws; failures are their results.
+//
+// On Windows the paths are the system's own: GBK crosses to the W calls through code page 936
+// whatever the ANSI code page; the profile calls stay ours (their refusals, the whole-file replace).
 #pragma once
 
 #include <cstdint>
