@@ -77,16 +77,17 @@ std::string RawHeaders(HINTERNET request) {
   return bytes;
 }
 
-// Reads the body until its end; false when a read fails or the body outgrows the limit.
-bool ReadBody(HINTERNET request, std::size_t bodyLimit, std::string* body) {
+// Reads the body until its end; the error code when a read fails or the body outgrows the
+// limit, else 0.
+DWORD ReadBody(HINTERNET request, std::size_t bodyLimit, std::string* body) {
   char buffer[16384];
   for (;;) {
     DWORD got = 0;
-    if (!InternetReadFile(request, buffer, sizeof buffer, &got)) return false;
-    if (got == 0) return true;
+    if (!InternetReadFile(request, buffer, sizeof buffer, &got)) return GetLastError();
+    if (got == 0) return 0;
     std::size_t room = bodyLimit - body->size();
     body->append(buffer, got < room ? got : room);
-    if (got > room) return false;
+    if (got > room) return ERROR_HTTP_INVALID_SERVER_RESPONSE;
   }
 }
 
@@ -122,15 +123,21 @@ HttpExchange SendHttpRequest(InternetHandle connection, InternetHandle request,
                              std::size_t bodyLimit) {
   HttpExchange exchange;
   bool sent = Send(request, headers, body);
-  if (!sent && IsUntrustedAuthority(GetLastError()) && HaveOwnAuthorities() &&
+  exchange.error = sent ? 0 : GetLastError();
+  if (!sent && IsUntrustedAuthority(exchange.error) && HaveOwnAuthorities() &&
       ServerChainIsOursAfterRefusal(connection, request, host)) {
     // Verified by us against our authority alone; the connection that answers must still show
     // that chain, or its reply is not taken.
     AcceptOwnAuthority(request);
-    sent = Send(request, headers, body) && ServerChainIsOurs(request, host);
+    sent = Send(request, headers, body);
+    exchange.error = !sent ? GetLastError()
+                     : ServerChainIsOurs(request, host) ? 0
+                                                        : ERROR_INTERNET_INVALID_CA;
+    sent = exchange.error == 0;
   }
   if (!sent) return exchange;
   exchange.rawHeaders = RawHeaders(request);
-  exchange.complete = ReadBody(request, bodyLimit, &exchange.body);
+  exchange.error = ReadBody(request, bodyLimit, &exchange.body);
+  exchange.complete = exchange.error == 0;
   return exchange;
 }

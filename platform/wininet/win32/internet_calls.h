@@ -15,10 +15,12 @@ InternetHandle OpenHttpRequest(InternetHandle connection, const std::u16string& 
                                const std::u16string& objectName, std::uint32_t flags);
 // A DWORD option on a handle (null: the process's defaults).
 bool SetInternetOption(InternetHandle handle, std::uint32_t option, std::uint32_t value);
+// Closes a handle; a request running on it from another thread ends (operation cancelled).
 bool CloseInternetHandle(InternetHandle handle);
 
 struct HttpExchange {
   bool complete = false;  // the reply arrived in full (its body within the limit)
+  std::uint32_t error = 0;  // WinINet's error code when it did not
   std::string rawHeaders;  // HTTP_QUERY_RAW_HEADERS_CRLF, as bytes; empty when none arrived
   std::string body;
 };

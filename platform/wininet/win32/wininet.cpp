@@ -3,6 +3,7 @@
 // platform) is kept beside the WinINet handle, which is the handle handed out.
 #include "platform/wininet/wininet.h"
 
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -27,11 +28,14 @@ constexpr DWORD kPassedFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NEED_FILE |
 constexpr DWORD kPassedSecurityFlags = SECURITY_FLAG_IGNORE_REDIRECT_TO_HTTPS;
 
 struct RequestState {
+  std::atomic<bool> closed = false;  // the WinINet handle is closed already (a cancel)
   HINTERNET connection = nullptr;
   std::u16string host;
   HttpExchange reply;
   std::size_t readOffset = 0;
 };
+
+thread_local DWORD lastError = 0;
 
 std::mutex tableMutex;
 std::map<HINTERNET, std::u16string> connectionHosts;
@@ -136,12 +140,20 @@ bool HttpSendRequestA(HINTERNET requestHandle, const char* headers, DWORD header
   }
   std::string body;
   if (optional && optionalLength > 0) body.assign(static_cast<const char*>(optional), optionalLength);
-  RunBlockingCall([&] {
-    request->reply =
-        SendHttpRequest(request->connection, requestHandle, request->host,
-                        Utf16FromGbk(headerBytes), body, kBodyLimit);
-  });
+  // Closing the WinINet handle is how WinINet ends a request that runs on another thread.
+  auto cancel = [request, requestHandle] {
+    if (!request->closed.exchange(true)) CloseInternetHandle(requestHandle);
+  };
+  RunBlockingCall(
+      [&] {
+        request->reply = SendHttpRequest(request->connection, requestHandle, request->host,
+                                         Utf16FromGbk(headerBytes), body, kBodyLimit);
+      },
+      cancel);
   request->readOffset = 0;
+  if (!request->reply.complete) {
+    lastError = request->closed ? ERROR_INTERNET_OPERATION_CANCELLED : request->reply.error;
+  }
   return request->reply.complete;
 }
 
@@ -172,9 +184,20 @@ bool HttpQueryInfoA(HINTERNET requestHandle, DWORD infoLevel, void* buffer, DWOR
 }
 
 bool InternetCloseHandle(HINTERNET handle) {
-  if (!handle || !CloseInternetHandle(handle)) return false;
-  std::lock_guard lock(tableMutex);
-  connectionHosts.erase(handle);
-  requests.erase(handle);
-  return true;
+  if (!handle) return false;
+  std::shared_ptr<RequestState> request;
+  {
+    std::lock_guard lock(tableMutex);
+    connectionHosts.erase(handle);
+    auto found = requests.find(handle);
+    if (found != requests.end()) {
+      request = found->second;
+      requests.erase(found);
+    }
+  }
+  // A request cancelled while it ran has its WinINet handle closed already.
+  if (request && request->closed.exchange(true)) return true;
+  return CloseInternetHandle(handle);
 }
+
+DWORD GetLastError() { return lastError; }
