@@ -3,6 +3,7 @@
 #include "platform/codepage/codepage.h"
 #include "platform/files/files.h"
 #include "platform/files/win32/wide_files.h"
+#include "platform/files/win32/wide_paths.h"
 
 #include <cstring>
 
@@ -10,22 +11,18 @@ bool SHGetSpecialFolderPathA(void* /*owner*/, char* path, int csidl, bool create
   if (path == nullptr || csidl != CSIDL_PERSONAL) return false;
   std::optional<std::u16string> folder = WideDocumentsFolder(create);
   if (!folder) return false;
-  std::string gbk = GbkFromUtf16(*folder);
-  // A folder GBK cannot name is no folder the settings can be kept in.
-  if (Utf16FromGbk(gbk) != *folder || gbk.size() >= static_cast<std::size_t>(MAX_PATH)) {
-    return false;
-  }
+  std::string gbk = DocumentsGbkPath(*folder, MAX_PATH);
   std::memcpy(path, gbk.c_str(), gbk.size() + 1);
   return true;
 }
 
 bool CreateDirectoryA(const char* path, const void* /*securityAttributes*/) {
-  return path != nullptr && *path != '\0' && WideCreateFolder(Utf16FromGbk(path));
+  return path != nullptr && *path != '\0' && WideCreateFolder(WidePath(path));
 }
 
 FindHandle FindFirstFileA(const char* fileName, WIN32_FIND_DATAA* found) {
   if (fileName == nullptr || *fileName == '\0' || found == nullptr) return INVALID_HANDLE_VALUE;
-  std::optional<WideFoundEntry> entry = WideFindFirst(Utf16FromGbk(fileName));
+  std::optional<WideFoundEntry> entry = WideFindFirst(WidePath(fileName));
   if (!entry) return INVALID_HANDLE_VALUE;
   *found = WIN32_FIND_DATAA();
   found->dwFileAttributes = entry->folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;

@@ -1,11 +1,11 @@
 // The profile calls are our own on Windows too: the system's WritePrivateProfileStringA writes
 // in place (a crash can leave half a file) and takes any argument. Each call reads the whole
 // file and a write replaces it as a whole.
-#include "platform/codepage/codepage.h"
 #include "platform/files/files.h"
 #include "platform/files/profile_rules.h"
 #include "platform/files/profile_text.h"
 #include "platform/files/win32/wide_files.h"
+#include "platform/files/win32/wide_paths.h"
 
 std::uint32_t GetPrivateProfileStringA(const char* section, const char* key,
                                        const char* defaultValue, char* buffer, std::uint32_t size,
@@ -14,7 +14,7 @@ std::uint32_t GetPrivateProfileStringA(const char* section, const char* key,
   std::string_view fallback = TrimTrailingBlanks(defaultValue ? defaultValue : "");
   if (section == nullptr || key == nullptr || fileName == nullptr) return CopyOut("", buffer, size);
   std::string content;
-  if (*fileName == '\0' || WideReadFile(Utf16FromGbk(fileName), &content) != WideReadResult::kRead) {
+  if (*fileName == '\0' || WideReadFile(WidePath(fileName), &content) != WideReadResult::kRead) {
     return CopyOut(fallback, buffer, size);
   }
   std::optional<std::string> value = FindProfileValue(content, section, key);
@@ -25,7 +25,7 @@ bool WritePrivateProfileStringA(const char* section, const char* key, const char
                                 const char* fileName) {
   if (section == nullptr || key == nullptr || value == nullptr || fileName == nullptr) return false;
   if (!IsWritableProfileLine(section, key, value) || *fileName == '\0') return false;
-  std::u16string path = Utf16FromGbk(fileName);
+  std::u16string path = WideWrittenFile(WidePath(fileName));
   std::string content;
   WideReadResult read = WideReadFile(path, &content);
   if (read == WideReadResult::kFailed) return false;

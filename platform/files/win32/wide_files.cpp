@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <vector>
+
 namespace {
 
 const wchar_t* Wide(const std::u16string& text) {
@@ -74,6 +76,22 @@ std::optional<WideFoundEntry> WideFindFirst(const std::u16string& path) {
 
 bool WideFindClose(std::intptr_t search) {
   return search != -1 && FindClose(reinterpret_cast<HANDLE>(search));
+}
+
+std::u16string WideWrittenFile(const std::u16string& path) {
+  FileHandle file(CreateFileW(Wide(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file.valid()) return path;  // a new file
+  std::vector<wchar_t> final(32768);
+  DWORD length = GetFinalPathNameByHandleW(file.get(), final.data(), final.size(),
+                                           FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (length == 0 || length >= final.size()) return path;
+  std::u16string resolved(reinterpret_cast<const char16_t*>(final.data()), length);
+  // The long-path prefix is left off where a drive follows it.
+  if (resolved.starts_with(u"\\\\?\\") && resolved.size() > 6 && resolved[5] == u':') {
+    resolved.erase(0, 4);
+  }
+  return resolved;
 }
 
 WideReadResult WideReadFile(const std::u16string& path, std::string* content) {

@@ -25,6 +25,10 @@ bool WideFindClose(std::intptr_t search);
 
 enum class WideReadResult { kRead, kMissing, kFailed };
 
+// The file a write to path lands on: path itself, or where the links starting there lead (so
+// that a link stays a link and its target is what is replaced).
+std::u16string WideWrittenFile(const std::u16string& path);
+
 // The whole content of the file into *content.
 WideReadResult WideReadFile(const std::u16string& path, std::string* content);
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/codepage/codepage.h"
+#include "platform/files/win32/wide_paths.h"
 
 namespace {
 
@@ -120,6 +121,24 @@ TEST_F(WindowsFiles, ProfileIsReplacedWholeAndAReadOnlyFileIsLeftAlone) {
   entries = 0;
   for (const auto& entry : fs::directory_iterator(folder)) entries += entry.is_regular_file();
   EXPECT_EQ(entries, 1);
+}
+
+TEST_F(WindowsFiles, DocumentsFolderGbkCannotNameBecomesDriveY) {
+  EXPECT_EQ(DocumentsGbkPath(u"C:\\users\\u\\文档", MAX_PATH), "C:\\users\\u\\文档");
+  EXPECT_EQ(WidePath("Y:\\p.ini"), u"Y:\\p.ini");  // no such drive yet
+
+  fs::path korean = folder / fs::path(u"한");  // a name GBK lacks
+  ASSERT_TRUE(fs::create_directories(korean));
+  ASSERT_EQ(DocumentsGbkPath(korean.u16string() + u"\\", MAX_PATH), "Y:\\");
+  EXPECT_EQ(WidePath("Y:\\Vormeth\\user.ini"), korean.u16string() + u"\\Vormeth\\user.ini");
+  EXPECT_EQ(WidePath("y:"), korean.u16string());
+  EXPECT_EQ(WidePath("C:\\a"), u"C:\\a");
+  ASSERT_TRUE(CreateDirectoryA("Y:\\Vormeth", nullptr));
+  ASSERT_TRUE(WritePrivateProfileStringA("s", "k", "v", "Y:\\Vormeth\\user.ini"));
+  EXPECT_TRUE(fs::is_regular_file(korean / "Vormeth" / "user.ini"));
+
+  // A folder too long for MAX_PATH goes the same way.
+  EXPECT_EQ(DocumentsGbkPath(u"C:\\" + std::u16string(300, u'a'), MAX_PATH), "Y:\\");
 }
 
 }  // namespace
