@@ -1,6 +1,8 @@
 #include "platform/files/win32/wide_files.h"
 
+// <windows.h> first: the other Windows headers build on it.
 #include <windows.h>
+
 #include <shlobj.h>
 
 #include <vector>
@@ -95,8 +97,8 @@ std::u16string WideWrittenFile(const std::u16string& path) {
 }
 
 WideReadResult WideReadFile(const std::u16string& path, std::string* content) {
-  FileHandle file(CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileHandle file(CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) {
     DWORD error = GetLastError();
     bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
@@ -117,8 +119,8 @@ bool WideReplaceFile(const std::u16string& path, std::string_view content) {
   if (GetTempFileNameW(Wide(FolderOf(path)), L"ini", 0, temporary) == 0) return false;
   FileHandle file(CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
-  bool written = file.valid() && WriteAll(file.get(), content) &&
-                 FlushFileBuffers(file.get()) && file.Close();
+  bool written =
+      file.valid() && WriteAll(file.get(), content) && FlushFileBuffers(file.get()) && file.Close();
   if (written) {
     DWORD attributes = GetFileAttributesW(Wide(path));
     if (attributes == INVALID_FILE_ATTRIBUTES) {

@@ -19,9 +19,8 @@ std::u16string DocumentsDriveFolder() {
 }  // namespace
 
 std::u16string WidePath(std::string_view gbkPath) {
-  bool onDocumentsDrive =
-      gbkPath.size() >= 2 && gbkPath[1] == ':' &&
-      std::toupper(static_cast<unsigned char>(gbkPath[0])) == kDocumentsDrive;
+  bool onDocumentsDrive = gbkPath.size() >= 2 && gbkPath[1] == ':' &&
+                          std::toupper(static_cast<unsigned char>(gbkPath[0])) == kDocumentsDrive;
   std::u16string documents = onDocumentsDrive ? DocumentsDriveFolder() : std::u16string();
   if (documents.empty()) return Utf16FromGbk(gbkPath);
   std::u16string rest = Utf16FromGbk(gbkPath.substr(2));

@@ -19,6 +19,7 @@ struct NamedCodePage {
   unsigned codePage;
 };
 
+// clang-format off
 constexpr NamedCodePage kCharsets[] = {
     {"unicode", kUtf16Le},      {"utf-16", kUtf16Le},       {"utf-16le", kUtf16Le},
     {"unicodefffe", kUtf16Be},  {"utf-16be", kUtf16Be},     {"utf-8", 65001},
@@ -33,6 +34,7 @@ constexpr NamedCodePage kCharsets[] = {
     {"windows-1255", 1255},     {"windows-1256", 1256},     {"windows-1257", 1257},
     {"windows-1258", 1258},
 };
+// clang-format on
 
 std::string Lower(std::string_view name) {
   std::string lower(name);

@@ -1,6 +1,7 @@
 #include "platform/wininet/win32/internet_calls.h"
 
 #include <windows.h>
+
 #include <wininet.h>
 
 #include "platform/wininet/win32/own_authorities.h"
@@ -46,10 +47,10 @@ void AcceptOwnAuthority(HINTERNET request) {
 bool ServerChainIsOursAfterRefusal(HINTERNET connection, HINTERNET request,
                                    const std::u16string& host) {
   if (ServerChainIsOurs(request, host)) return true;
-  HINTERNET probe = HttpOpenRequestW(connection, L"HEAD", L"/", L"HTTP/1.1", nullptr, nullptr,
-                                     INTERNET_FLAG_RELOAD | INTERNET_FLAG_SECURE |
-                                         INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI,
-                                     0);
+  HINTERNET probe = HttpOpenRequestW(
+      connection, L"HEAD", L"/", L"HTTP/1.1", nullptr, nullptr,
+      INTERNET_FLAG_RELOAD | INTERNET_FLAG_SECURE | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI,
+      0);
   if (!probe) return false;
   AcceptOwnAuthority(probe);
   bool ours = HttpSendRequestW(probe, nullptr, 0, nullptr, 0) && ServerChainIsOurs(probe, host);
@@ -58,10 +59,9 @@ bool ServerChainIsOursAfterRefusal(HINTERNET connection, HINTERNET request,
 }
 
 bool Send(HINTERNET request, const std::u16string& headers, const std::string& body) {
-  return HttpSendRequestW(request, headers.empty() ? nullptr : Wide(headers),
-                          static_cast<DWORD>(headers.size()),
-                          body.empty() ? nullptr : const_cast<char*>(body.data()),
-                          static_cast<DWORD>(body.size()));
+  return HttpSendRequestW(
+      request, headers.empty() ? nullptr : Wide(headers), static_cast<DWORD>(headers.size()),
+      body.empty() ? nullptr : const_cast<char*>(body.data()), static_cast<DWORD>(body.size()));
 }
 
 // The final reply's raw headers; WinINet hands them out as UTF-16, each unit one byte of the wire.
@@ -118,9 +118,8 @@ bool SetInternetOption(InternetHandle handle, std::uint32_t option, std::uint32_
 bool CloseInternetHandle(InternetHandle handle) { return InternetCloseHandle(handle); }
 
 HttpExchange SendHttpRequest(InternetHandle connection, InternetHandle request,
-                             const std::u16string& host,
-                             const std::u16string& headers, const std::string& body,
-                             std::size_t bodyLimit) {
+                             const std::u16string& host, const std::u16string& headers,
+                             const std::string& body, std::size_t bodyLimit) {
   HttpExchange exchange;
   bool sent = Send(request, headers, body);
   exchange.error = sent ? 0 : GetLastError();
@@ -130,7 +129,7 @@ HttpExchange SendHttpRequest(InternetHandle connection, InternetHandle request,
     // that chain, or its reply is not taken.
     AcceptOwnAuthority(request);
     sent = Send(request, headers, body);
-    exchange.error = !sent ? GetLastError()
+    exchange.error = !sent                              ? GetLastError()
                      : ServerChainIsOurs(request, host) ? 0
                                                         : ERROR_INTERNET_INVALID_CA;
     sent = exchange.error == 0;

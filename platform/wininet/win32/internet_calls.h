@@ -19,9 +19,9 @@ bool SetInternetOption(InternetHandle handle, std::uint32_t option, std::uint32_
 bool CloseInternetHandle(InternetHandle handle);
 
 struct HttpExchange {
-  bool complete = false;  // the reply arrived in full (its body within the limit)
+  bool complete = false;    // the reply arrived in full (its body within the limit)
   std::uint32_t error = 0;  // WinINet's error code when it did not
-  std::string rawHeaders;  // HTTP_QUERY_RAW_HEADERS_CRLF, as bytes; empty when none arrived
+  std::string rawHeaders;   // HTTP_QUERY_RAW_HEADERS_CRLF, as bytes; empty when none arrived
   std::string body;
 };
 
@@ -31,6 +31,5 @@ struct HttpExchange {
 // (host, as the request names it) are verified against that authority alone. connection is the
 // request's parent.
 HttpExchange SendHttpRequest(InternetHandle connection, InternetHandle request,
-                             const std::u16string& host,
-                             const std::u16string& headers, const std::string& body,
-                             std::size_t bodyLimit);
+                             const std::u16string& host, const std::u16string& headers,
+                             const std::string& body, std::size_t bodyLimit);

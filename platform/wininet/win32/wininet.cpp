@@ -101,8 +101,9 @@ HINTERNET HttpOpenRequestA(HINTERNET connect, const char* verb, const char* obje
     host = found->second;
   }
   std::u16string wideVerb = verb && *verb ? Wide(verb) : u"GET";
-  HINTERNET request = OpenHttpRequest(connect, wideVerb, EscapeObjectName(objectName ? objectName : "/"),
-                                      (flags & kPassedFlags) | kNoUi);
+  HINTERNET request =
+      OpenHttpRequest(connect, wideVerb, EscapeObjectName(objectName ? objectName : "/"),
+                      (flags & kPassedFlags) | kNoUi);
   if (request) {
     auto state = std::make_shared<RequestState>();
     state->connection = connect;
@@ -139,7 +140,8 @@ bool HttpSendRequestA(HINTERNET requestHandle, const char* headers, DWORD header
         headersLength == 0xFFFFFFFF ? std::string(headers) : std::string(headers, headersLength);
   }
   std::string body;
-  if (optional && optionalLength > 0) body.assign(static_cast<const char*>(optional), optionalLength);
+  if (optional && optionalLength > 0)
+    body.assign(static_cast<const char*>(optional), optionalLength);
   // Closing the WinINet handle is how WinINet ends a request that runs on another thread.
   auto cancel = [request, requestHandle] {
     if (!request->closed.exchange(true)) CloseInternetHandle(requestHandle);

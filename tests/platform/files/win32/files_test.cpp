@@ -114,8 +114,9 @@ TEST_F(WindowsFiles, ProfileIsReplacedWholeAndAReadOnlyFileIsLeftAlone) {
   for (const auto& entry : fs::directory_iterator(folder)) entries += entry.is_regular_file();
   EXPECT_EQ(entries, 1);  // no temporary file left behind
 
-  fs::permissions(folder / "p.ini", fs::perms::owner_write | fs::perms::group_write |
-                                        fs::perms::others_write, fs::perm_options::remove);
+  fs::permissions(folder / "p.ini",
+                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
   EXPECT_FALSE(Put("s", "k", "changed"));
   EXPECT_EQ(FileBytes("p.ini"), "[s]\r\nk=w\r\nnew=1\r\n");
   entries = 0;

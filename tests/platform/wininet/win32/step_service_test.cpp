@@ -41,8 +41,8 @@ class StepServiceOnLoopback : public testing::Test {
   // A secure GET of path on localhost:port, with the reply's raw headers and body.
   static Reply Get(const std::string& port, const std::string& path) {
     Reply reply;
-    HINTERNET internet = InternetOpenA("step-service test", INTERNET_OPEN_TYPE_DIRECT, nullptr,
-                                       nullptr, 0);
+    HINTERNET internet =
+        InternetOpenA("step-service test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
     HINTERNET connection =
         InternetConnectA(internet, "localhost", static_cast<INTERNET_PORT>(std::stoi(port)),
                          nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
