@@ -190,18 +190,18 @@ int RunServe(const Arguments& arguments) {
   if (!ParseListen(arguments.options.at("listen"), options.host, options.port)) {
     return Usage("--listen takes HOST:PORT, e.g. 127.0.0.1:8443");
   }
-  options.cert_file = arguments.options.at("cert");
-  options.key_file = arguments.options.at("key");
-  options.db_file = arguments.options.at("db");
+  options.certFile = arguments.options.at("cert");
+  options.keyFile = arguments.options.at("key");
+  options.dbFile = arguments.options.at("db");
   if (arguments.options.contains("port-file"))
-    options.port_file = arguments.options.at("port-file");
+    options.portFile = arguments.options.at("port-file");
   if (arguments.options.contains("idle-timeout")) {
     const std::string& seconds = arguments.options.at("idle-timeout");
     if (seconds.empty() || seconds.size() > 4 ||
         seconds.find_first_not_of("0123456789") != std::string::npos || std::stoi(seconds) == 0) {
       return Usage("--idle-timeout takes a number of seconds from 1 to 9999");
     }
-    options.idle_timeout_seconds = std::stoi(seconds);
+    options.idleTimeoutSeconds = std::stoi(seconds);
   }
   return Serve(options);
 }

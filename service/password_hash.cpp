@@ -23,18 +23,18 @@ constexpr size_t kHashBytes = 32;
 // request waits about as long as the others instead of some starving.
 class DerivationSlots {
  public:
-  DerivationSlots() : admitted_below_(std::max(1u, std::thread::hardware_concurrency())) {}
+  DerivationSlots() : admittedBelow_(std::max(1u, std::thread::hardware_concurrency())) {}
 
   void Acquire() {
     std::unique_lock lock(mutex_);
-    const uint64_t ticket = next_ticket_++;
-    turn_.wait(lock, [&] { return ticket < admitted_below_; });
+    const uint64_t ticket = nextTicket_++;
+    turn_.wait(lock, [&] { return ticket < admittedBelow_; });
   }
 
   void Release() {
     {
       std::lock_guard lock(mutex_);
-      ++admitted_below_;
+      ++admittedBelow_;
     }
     turn_.notify_all();
   }
@@ -42,8 +42,8 @@ class DerivationSlots {
  private:
   std::mutex mutex_;
   std::condition_variable turn_;
-  uint64_t next_ticket_ = 0;
-  uint64_t admitted_below_;
+  uint64_t nextTicket_ = 0;
+  uint64_t admittedBelow_;
 };
 
 DerivationSlots& Slots() {
@@ -62,7 +62,7 @@ bool Derive(std::string_view password, std::string_view salt, ScryptCost cost, s
   uint64_t n = cost.n;
   uint32_t r = cost.r;
   uint32_t p = cost.p;
-  uint64_t max_memory = 128ull * r * n * p + (1u << 20);
+  uint64_t maxMemory = 128ull * r * n * p + (1u << 20);
   const OSSL_PARAM params[] = {
       OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_PASSWORD, const_cast<char*>(password.data()),
                                         password.size()),
@@ -71,7 +71,7 @@ bool Derive(std::string_view password, std::string_view salt, ScryptCost cost, s
       OSSL_PARAM_construct_uint64(OSSL_KDF_PARAM_SCRYPT_N, &n),
       OSSL_PARAM_construct_uint32(OSSL_KDF_PARAM_SCRYPT_R, &r),
       OSSL_PARAM_construct_uint32(OSSL_KDF_PARAM_SCRYPT_P, &p),
-      OSSL_PARAM_construct_uint64(OSSL_KDF_PARAM_SCRYPT_MAXMEM, &max_memory),
+      OSSL_PARAM_construct_uint64(OSSL_KDF_PARAM_SCRYPT_MAXMEM, &maxMemory),
       OSSL_PARAM_construct_end(),
   };
   out.assign(kHashBytes, '\0');

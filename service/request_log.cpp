@@ -47,8 +47,8 @@ std::string LogSafe(std::string_view text) {
 
 void WriteRequestLine(const RequestLine& line) {
   // A request too broken to parse has neither method nor path.
-  const auto or_dash = [](std::string_view text) { return text.empty() ? "-" : LogSafe(text); };
-  std::string text = UtcNow() + ' ' + or_dash(line.method) + ' ' + or_dash(line.path) + " account=";
+  const auto orDash = [](std::string_view text) { return text.empty() ? "-" : LogSafe(text); };
+  std::string text = UtcNow() + ' ' + orDash(line.method) + ' ' + orDash(line.path) + " account=";
   text += line.account.empty() ? "-" : '"' + LogSafe(line.account) + '"';
   text += " outcome=" + std::string(line.outcome) + " status=" + std::to_string(line.status);
   if (line.timed) {

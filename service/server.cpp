@@ -42,8 +42,8 @@ thread_local RequestNote note;
 void SetReply(httplib::Response& response, const Reply& reply) {
   response.status = reply.status;
   response.set_header("Cache-Control", "no-store");
-  if (reply.retry_after.count() > 0) {
-    response.set_header("Retry-After", std::to_string(reply.retry_after.count()));
+  if (reply.retryAfter.count() > 0) {
+    response.set_header("Retry-After", std::to_string(reply.retryAfter.count()));
   }
   response.set_content(reply.body, "application/json; charset=utf-8");
   note.outcome = OutcomeName(reply.outcome);
@@ -84,11 +84,11 @@ void Route(httplib::SSLServer& server, SubmissionDesk& desk) {
   // Other methods are refused. A body that was announced is read and dropped (up to a limit)
   // so the next request on the connection starts where it should; without one, nothing is
   // waited for.
-  const auto refuse_method = [](const httplib::Request& request, httplib::Response& response,
-                                const httplib::ContentReader& content_reader) {
+  const auto refuseMethod = [](const httplib::Request& request, httplib::Response& response,
+                                const httplib::ContentReader& contentReader) {
     if (request.has_header("Content-Length") || request.has_header("Transfer-Encoding")) {
       size_t dropped = 0;
-      content_reader([&dropped](const char*, size_t length) {
+      contentReader([&dropped](const char*, size_t length) {
         dropped += length;
         return dropped <= kMaxBodyBytes;
       });
@@ -97,10 +97,10 @@ void Route(httplib::SSLServer& server, SubmissionDesk& desk) {
     if (known) response.set_header("Allow", request.path == "/api/mi" ? "GET" : "GET, HEAD");
     SetReply(response, OutcomeReply(known ? Outcome::kMethodNotAllowed : Outcome::kNotFound));
   };
-  server.Post(".*", refuse_method);
-  server.Put(".*", refuse_method);
-  server.Patch(".*", refuse_method);
-  server.Delete(".*", refuse_method);
+  server.Post(".*", refuseMethod);
+  server.Put(".*", refuseMethod);
+  server.Patch(".*", refuseMethod);
+  server.Delete(".*", refuseMethod);
 
   // Unknown paths and requests cpp-httplib refused itself get a JSON reply too; replies that
   // already carry one are left alone.
@@ -191,22 +191,22 @@ int Serve(const ServeOptions& options) {
 
   // Declared first, so it is destroyed last; listen_after_bind() only returns once every
   // worker thread has finished, so nothing uses the store after that.
-  httplib::SSLServer server(options.cert_file.c_str(), options.key_file.c_str());
+  httplib::SSLServer server(options.certFile.c_str(), options.keyFile.c_str());
   if (!server.is_valid()) {
     std::fprintf(stderr, "step-service: cannot use certificate %s with key %s\n",
-                 options.cert_file.c_str(), options.key_file.c_str());
+                 options.certFile.c_str(), options.keyFile.c_str());
     return 1;
   }
-  std::unique_ptr<AccountStore> store = AccountStore::Open(options.db_file, true);
+  std::unique_ptr<AccountStore> store = AccountStore::Open(options.dbFile, true);
   if (!store) return 1;
   RateLimiter limiter(kMaxFailures, kFailureWindow);
   SubmissionDesk desk(*store, limiter);
 
   SSL_CTX_set_min_proto_version(server.ssl_context(), TLS1_2_VERSION);
   server.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
-  server.set_read_timeout(options.idle_timeout_seconds);
-  server.set_write_timeout(options.idle_timeout_seconds);
-  server.set_keep_alive_timeout(options.idle_timeout_seconds);
+  server.set_read_timeout(options.idleTimeoutSeconds);
+  server.set_write_timeout(options.idleTimeoutSeconds);
+  server.set_keep_alive_timeout(options.idleTimeoutSeconds);
   server.set_keep_alive_max_count(kKeepAliveRequests);
   server.set_payload_max_length(kMaxBodyBytes);
   // Replies go out in several small TLS writes; Nagle would hold the last one back until the
@@ -223,8 +223,8 @@ int Serve(const ServeOptions& options) {
                  options.port);
     return 1;
   }
-  if (!options.port_file.empty() && !WritePortFile(options.port_file, port)) {
-    std::fprintf(stderr, "step-service: cannot write %s\n", options.port_file.c_str());
+  if (!options.portFile.empty() && !WritePortFile(options.portFile, port)) {
+    std::fprintf(stderr, "step-service: cannot write %s\n", options.portFile.c_str());
     return 1;
   }
   const bool ipv6 = options.host.find(':') != std::string::npos;

@@ -7,11 +7,11 @@ namespace step_service {
 struct ServeOptions {
   std::string host;              // address to listen on, e.g. 127.0.0.1
   int port = 0;                  // 0: any free port, reported once bound
-  std::string cert_file;         // PEM certificate chain
-  std::string key_file;          // PEM private key
-  std::string db_file;           // SQLite file, made when missing
-  std::string port_file;         // when set, receives the bound port once listening
-  int idle_timeout_seconds = 5;  // read, write and keep-alive limit for each connection
+  std::string certFile;         // PEM certificate chain
+  std::string keyFile;          // PEM private key
+  std::string dbFile;           // SQLite file, made when missing
+  std::string portFile;         // when set, receives the bound port once listening
+  int idleTimeoutSeconds = 5;  // read, write and keep-alive limit for each connection
 };
 
 // Serves HTTPS until SIGINT or SIGTERM, then lets requests in flight finish and closes the

@@ -37,12 +37,12 @@ SubmissionDesk::SubmissionDesk(AccountStore& store, RateLimiter& limiter)
     : store_(store), limiter_(limiter) {}
 
 std::mutex& SubmissionDesk::LockFor(std::string_view account) {
-  return account_locks_[std::hash<std::string_view>{}(account) % account_locks_.size()];
+  return accountLocks_[std::hash<std::string_view>{}(account) % accountLocks_.size()];
 }
 
-Reply SubmissionDesk::Submit(std::string_view raw_query, std::string& account) {
+Reply SubmissionDesk::Submit(std::string_view rawQuery, std::string& account) {
   account.clear();
-  const SubmissionQuery query = ParseSubmissionQuery(raw_query);
+  const SubmissionQuery query = ParseSubmissionQuery(rawQuery);
   if (query.fault != QueryFault::kNone) return OutcomeReply(OutcomeOf(query.fault));
   account = query.user.value_or("");
   const std::string password = query.password.value_or("");
@@ -57,10 +57,10 @@ Reply SubmissionDesk::Submit(std::string_view raw_query, std::string& account) {
   }
 
   PasswordHash stored;
-  bool signed_in = false;
+  bool signedIn = false;
   switch (store_.FindPasswordHash(account, stored)) {
     case StoreResult::kDone:
-      signed_in = VerifyPassword(password, stored);
+      signedIn = VerifyPassword(password, stored);
       break;
     case StoreResult::kNotFound:
       SpendOneHash(password);
@@ -68,7 +68,7 @@ Reply SubmissionDesk::Submit(std::string_view raw_query, std::string& account) {
     default:
       return OutcomeReply(Outcome::kServerError);
   }
-  if (!signed_in) {
+  if (!signedIn) {
     limiter_.RecordFailure(account, RateLimiter::Clock::now());
     return OutcomeReply(Outcome::kWrongCredentials);
   }

@@ -19,7 +19,7 @@ class SubmissionDesk {
 
   // Answers one submission given its raw (still percent-encoded) query. `account` receives the
   // decoded account name for the log, empty when there is none.
-  Reply Submit(std::string_view raw_query, std::string& account);
+  Reply Submit(std::string_view rawQuery, std::string& account);
 
  private:
   std::mutex& LockFor(std::string_view account);
@@ -28,7 +28,7 @@ class SubmissionDesk {
   RateLimiter& limiter_;
   // Attempts on one account run one at a time, so the back-off check and the failure it may
   // record cannot be raced by parallel guesses. Striped to keep the table small.
-  std::array<std::mutex, 256> account_locks_;
+  std::array<std::mutex, 256> accountLocks_;
 };
 
 }  // namespace step_service

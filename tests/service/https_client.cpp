@@ -37,7 +37,7 @@ HttpReply HttpsClient::Send(const std::string& method, const std::string& target
   reply.answered = true;
   reply.status = result->status;
   reply.body = result->body;
-  reply.retry_after = result->get_header_value("Retry-After");
+  reply.retryAfter = result->get_header_value("Retry-After");
   return reply;
 }
 

@@ -16,7 +16,7 @@ struct HttpReply {
   bool answered = false;  // false when no HTTP reply came back
   int status = 0;
   std::string body;
-  std::string retry_after;
+  std::string retryAfter;
 };
 
 // An HTTPS client for the service on 127.0.0.1:port that trusts only the test authority and

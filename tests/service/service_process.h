@@ -28,7 +28,7 @@ class TempDir {
 };
 
 struct CommandResult {
-  int exit_code = -1;
+  int exitCode = -1;
   std::string out;
   std::string err;
 };
@@ -38,13 +38,13 @@ CommandResult RunStepService(const std::vector<std::string>& arguments,
                              std::string_view input = {});
 
 // `step-service serve --listen 127.0.0.1:0` (a port of the system's choosing) with the
-// server.pem and server.key of `tls_dir`; the constructor returns once the service accepts
+// server.pem and server.key of `tlsDir`; the constructor returns once the service accepts
 // connections, or fails the test.
 class RunningService {
  public:
-  explicit RunningService(const std::string& db_file,
-                          const std::vector<std::string>& extra_arguments = {},
-                          const std::string& tls_dir = TestTlsDir());
+  explicit RunningService(const std::string& dbFile,
+                          const std::vector<std::string>& extraArguments = {},
+                          const std::string& tlsDir = TestTlsDir());
   ~RunningService();
 
   RunningService(const RunningService&) = delete;
@@ -72,7 +72,7 @@ class RunningService {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::string log_;
-  bool log_closed_ = false;
+  bool logClosed_ = false;
   std::thread reader_;
 };
 
