@@ -40,6 +40,8 @@ OutcomeText TextOf(Outcome outcome) {
       return {405, 4050, "method-not-allowed", "请求方法有误，请使用GET"};
     case Outcome::kBadRequest:
       return {400, 4000, "bad-request", "请求格式有误"};
+    case Outcome::kBusy:
+      return {503, 5030, "busy", "服务器繁忙，请稍后再试"};
     case Outcome::kServerError:
       break;
   }

@@ -3,7 +3,6 @@
 #include <functional>
 
 #include "service/local_time.h"
-#include "service/password_hash.h"
 #include "service/query.h"
 
 namespace step_service {
@@ -26,9 +25,9 @@ Outcome OutcomeOf(QueryFault fault) {
 }
 
 // An unknown account still costs one hash, so its answer takes as long as a wrong password.
-void SpendOneHash(std::string_view password) {
+void SpendOneHash(std::string_view password, ScryptArea& area) {
   static const std::optional<PasswordHash> decoy = HashPassword("decoy");
-  if (decoy) VerifyPassword(password, *decoy);
+  if (decoy) VerifyPassword(password, *decoy, area);
 }
 
 }  // namespace
@@ -40,7 +39,8 @@ std::mutex& SubmissionDesk::LockFor(std::string_view account) {
   return accountLocks_[std::hash<std::string_view>{}(account) % accountLocks_.size()];
 }
 
-Reply SubmissionDesk::Submit(std::string_view rawQuery, std::string& account) {
+Reply SubmissionDesk::Submit(std::string_view rawQuery, std::string_view /*source*/,
+                             ScryptArea& area, std::string& account) {
   account.clear();
   const SubmissionQuery query = ParseSubmissionQuery(rawQuery);
   if (query.fault != QueryFault::kNone) return OutcomeReply(OutcomeOf(query.fault));
@@ -60,10 +60,10 @@ Reply SubmissionDesk::Submit(std::string_view rawQuery, std::string& account) {
   bool signedIn = false;
   switch (store_.FindPasswordHash(account, stored)) {
     case StoreResult::kDone:
-      signedIn = VerifyPassword(password, stored);
+      signedIn = VerifyPassword(password, stored, area);
       break;
     case StoreResult::kNotFound:
-      SpendOneHash(password);
+      SpendOneHash(password, area);
       break;
     default:
       return OutcomeReply(Outcome::kServerError);

@@ -15,7 +15,8 @@ namespace {
 
 void BM_VerifyPassword(benchmark::State& state) {
   const auto stored = HashPassword("correct horse");
-  for (auto _ : state) benchmark::DoNotOptimize(VerifyPassword("correct horse", *stored));
+  ScryptArea area;
+  for (auto _ : state) benchmark::DoNotOptimize(VerifyPassword("correct horse", *stored, area));
 }
 BENCHMARK(BM_VerifyPassword)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -31,11 +32,12 @@ void BM_Submit(benchmark::State& state) {
     RateLimiter limiter(5, std::chrono::minutes(10));
     SubmissionDesk desk(*store, limiter);
     std::string account;
+    ScryptArea area;
     int step = 0;
     for (auto _ : state) {
       const std::string query =
           "user=li&password=correct%20horse&step=" + std::to_string(++step % 98800);
-      const Reply reply = desk.Submit(query, account);
+      const Reply reply = desk.Submit(query, "127.0.0.1", area, account);
       if (reply.status != 200) state.SkipWithError("submission refused");
     }
   }

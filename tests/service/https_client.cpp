@@ -9,6 +9,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <thread>
+
 #include "tests/service/service_process.h"
 
 namespace service_test {
@@ -39,6 +42,14 @@ HttpReply HttpsClient::Send(const std::string& method, const std::string& target
   reply.body = result->body;
   reply.retryAfter = result->get_header_value("Retry-After");
   return reply;
+}
+
+HttpReply HttpsClient::GetWhenTaken(const std::string& target) {
+  for (;;) {
+    HttpReply reply = Get(target);
+    if (reply.status != 503 || reply.retryAfter.empty()) return reply;
+    std::this_thread::sleep_for(std::chrono::seconds(std::stoi(reply.retryAfter)));
+  }
 }
 
 TlsConnection::~TlsConnection() {

@@ -29,6 +29,9 @@ class HttpsClient {
   // `method` on `target` (path and query) sent exactly as given, so tests control the encoding.
   HttpReply Send(const std::string& method, const std::string& target);
   HttpReply Get(const std::string& target) { return Send("GET", target); }
+  // GET, repeated after the Retry-After of each 503 (the service sheds load that way) until
+  // some other answer comes.
+  HttpReply GetWhenTaken(const std::string& target);
 
  private:
   std::unique_ptr<httplib::SSLClient> client_;

@@ -247,7 +247,7 @@ TEST_F(StepServiceTest, ParallelClientsAllSucceedAndARestartKeepsEverything) {
         HttpsClient client(service.port());
         for (int k = 1; k <= kSubmissions; ++k) {
           const std::string step = std::to_string(i * 100 + k);
-          const HttpReply reply = client.Get(
+          const HttpReply reply = client.GetWhenTaken(
               SubmissionTarget("user" + std::to_string(i), "pw" + std::to_string(i), step));
           if (reply.status == 200) ++accepted;
         }
@@ -286,7 +286,7 @@ TEST_F(StepServiceTest, KillDuringLoadLeavesEveryAnsweredCountInASoundFile) {
       // Counts only rise, so "the last answered count or one sent after it" is a range.
       for (int k = 1; k < 100000; ++k) {
         lastSent[i] = k;
-        const HttpReply reply = client.Get(SubmissionTarget(
+        const HttpReply reply = client.GetWhenTaken(SubmissionTarget(
             "user" + std::to_string(i), "pw" + std::to_string(i), std::to_string(k)));
         if (!reply.answered) return;
         ASSERT_EQ(reply.status, 200) << reply.body;
