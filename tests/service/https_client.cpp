@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -83,6 +84,12 @@ std::string TlsConnection::ReadToEnd() {
   int got;
   while ((got = SSL_read(ssl_, buffer, sizeof buffer)) > 0) received.append(buffer, got);
   return received;
+}
+
+bool TlsConnection::ServerClosedOrSpoke() {
+  char byte;
+  const ssize_t got = recv(fd_, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+  return !(got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK));
 }
 
 std::string PercentEncode(std::string_view text) {

@@ -47,6 +47,8 @@ class TlsConnection {
   bool Send(std::string_view bytes);
   // Everything the server sends until it closes the connection.
   std::string ReadToEnd();
+  // True once the server has closed the connection or sent something; does not wait.
+  bool ServerClosedOrSpoke();
 
  private:
   ssl_ctx_st* context_ = nullptr;

@@ -16,6 +16,13 @@ namespace service_test {
 std::string TestTlsDir();
 std::string TestCaFile();
 
+// A field of /proc/PID/status in kB, e.g. "VmRSS" (resident now) or "VmHWM" (its peak); -1 when
+// it cannot be read.
+long ProcessMemoryKb(pid_t pid, const std::string& field);
+
+// Lifts this process's open-file limit to the hard limit, for tests that hold many connections.
+void RaiseOpenFileLimit();
+
 // A scratch folder removed with everything in it when the object goes.
 class TempDir {
  public:
@@ -51,6 +58,7 @@ class RunningService {
   RunningService& operator=(const RunningService&) = delete;
 
   int port() const { return port_; }
+  pid_t pid() const { return pid_; }
 
   // Sends SIGTERM and returns the exit status (-1 when it did not exit normally).
   int Stop();
