@@ -3,6 +3,8 @@
 #include <arpa/inet.h>
 #include <httplib.h>
 #include <netinet/in.h>
+#include <fcntl.h>
+#include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 #include <signal.h>
@@ -87,9 +89,15 @@ std::string TlsConnection::ReadToEnd() {
 }
 
 bool TlsConnection::ServerClosedOrSpoke() {
+  // A read that must not wait; it also takes in what TLS itself sent (session tickets).
+  const int flags = fcntl(fd_, F_GETFL);
+  fcntl(fd_, F_SETFL, flags | O_NONBLOCK);
   char byte;
-  const ssize_t got = recv(fd_, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
-  return !(got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK));
+  const int got = SSL_read(ssl_, &byte, 1);
+  const bool waiting = got <= 0 && SSL_get_error(ssl_, got) == SSL_ERROR_WANT_READ;
+  fcntl(fd_, F_SETFL, flags);
+  ERR_clear_error();
+  return !waiting;
 }
 
 std::string PercentEncode(std::string_view text) {

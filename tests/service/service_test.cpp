@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "tests/service/https_client.h"
+#include "tests/service/load_driver.h"
 #include "tests/service/service_process.h"
 
 namespace service_test {
@@ -36,19 +37,7 @@ class StepServiceTest : public ::testing::Test {
     ASSERT_EQ(result.exitCode, 0) << result.err;
   }
 
-  // Accounts userN with password pwN for N below `count`, added in parallel.
-  void AddNumberedAccounts(int count) {
-    std::vector<std::thread> adders;
-    for (int i = 0; i < count; ++i) {
-      adders.emplace_back([this, i] {
-        const std::string n = std::to_string(i);
-        const CommandResult result =
-            RunStepService({"account", "add", "user" + n, "--db", db_}, "pw" + n + "\n");
-        EXPECT_EQ(result.exitCode, 0) << result.err;
-      });
-    }
-    for (auto& adder : adders) adder.join();
-  }
+  void AddNumberedAccounts(int count) { service_test::AddNumberedAccounts(db_, count); }
 
   // The days `step-service steps` lists for the account, newest first.
   std::vector<Day> Days(const std::string& name) {
