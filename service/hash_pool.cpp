@@ -26,7 +26,9 @@ bool HashPool::TryPost(Job job, std::chrono::seconds& retryAfter) {
     const auto wait = jobCost_ * static_cast<int64_t>(jobs_.size()) /
                       static_cast<int64_t>(threads_.size());
     if (wait > maxQueuedWork_) {
-      retryAfter = std::max(std::chrono::seconds(1), std::chrono::ceil<std::chrono::seconds>(wait));
+      // By then the queue is back within bounds, if nothing else arrives.
+      retryAfter = std::max(std::chrono::seconds(1),
+                            std::chrono::ceil<std::chrono::seconds>(wait - maxQueuedWork_));
       return false;
     }
     jobs_.push_back(std::move(job));

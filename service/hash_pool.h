@@ -28,8 +28,9 @@ class HashPool {
   HashPool(const HashPool&) = delete;
   HashPool& operator=(const HashPool&) = delete;
 
-  // Queues `job`, or returns false and the time after which a retry is likely to be taken when
-  // the jobs already waiting are estimated to take longer than maxQueuedWork.
+  // Queues `job`, or returns false when the jobs already waiting are estimated to take longer
+  // than maxQueuedWork; `retryAfter` then says when the queue should be back within it (at
+  // least a second).
   bool TryPost(Job job, std::chrono::seconds& retryAfter);
 
  private:
