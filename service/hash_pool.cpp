@@ -22,8 +22,8 @@ HashPool::~HashPool() {
 bool HashPool::TryPost(Job job, std::chrono::seconds& retryAfter) {
   {
     std::lock_guard lock(mutex_);
-    // The queue drains at one job per thread per jobCost_.
-    const auto wait = jobCost_ * static_cast<int64_t>(jobs_.size()) /
+    // The jobs running and those waiting go at one per thread per jobCost_.
+    const auto wait = jobCost_ * static_cast<int64_t>(running_ + jobs_.size()) /
                       static_cast<int64_t>(threads_.size());
     if (wait > maxQueuedWork_) {
       // By then the queue is back within bounds, if nothing else arrives.
@@ -47,11 +47,13 @@ void HashPool::Work() {
       if (jobs_.empty()) return;
       job = std::move(jobs_.front());
       jobs_.pop_front();
+      ++running_;
     }
     const auto start = std::chrono::steady_clock::now();
     job(area);
     const auto took = std::chrono::steady_clock::now() - start;
     std::lock_guard lock(mutex_);
+    --running_;
     jobCost_ += (std::chrono::duration_cast<std::chrono::nanoseconds>(took) - jobCost_) / 8;
   }
 }

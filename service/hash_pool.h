@@ -40,6 +40,7 @@ class HashPool {
   std::mutex mutex_;
   std::condition_variable queued_;
   std::deque<Job> jobs_;
+  size_t running_ = 0;
   bool stopping_ = false;
   // Average time one job takes, weighted towards the latest (a 1/8 moving average).
   std::chrono::nanoseconds jobCost_ = std::chrono::milliseconds(50);

@@ -10,6 +10,14 @@
 namespace service_test {
 namespace {
 
+// AddressSanitizer slows every request several times over and holds freed memory in its
+// quarantine, so its build checks the answers only, not their time or the memory.
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kMeasuredBuild = false;
+#else
+constexpr bool kMeasuredBuild = true;
+#endif
+
 TEST(LoadTest, SixtyFourClientsAreAllAnsweredQuicklyInBoundedMemory) {
   constexpr int kAccounts = 64;  // one per client: no client waits for another's account
   TempDir dir;
@@ -35,6 +43,7 @@ TEST(LoadTest, SixtyFourClientsAreAllAnsweredQuicklyInBoundedMemory) {
   EXPECT_EQ(figures.unanswered, 0);
   EXPECT_EQ(figures.other, 0);
   EXPECT_EQ(figures.busyWithoutRetryAfter, 0);
+  if (!kMeasuredBuild) return;
   EXPECT_LT(p99, 2000);
   EXPECT_LT(peakKb, 150 * 1024);
   EXPECT_LT(afterKb, idleKb + 16 * 1024);
