@@ -1,7 +1,6 @@
 #include "app/handlers.h"
 
 #include "app/windows.h"
-#include "submit/submit_steps.h"
 
 namespace {
 

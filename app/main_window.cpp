@@ -10,8 +10,6 @@ namespace {
 
 constexpr int kHighestSteps = 98800;
 
-Text BoxText(const Text& box) { return ReadProperty({MainWindow, box}, TextProperty::text); }
-
 void SetBoxText(const Text& box, const Text& value) {
   WriteProperty({MainWindow, box}, TextProperty::text, value);
 }
@@ -19,6 +17,10 @@ void SetBoxText(const Text& box, const Text& value) {
 Text StoredValue(const Text& key) { return ReadIniValue(SettingsPath(), kSettingsSection, key); }
 
 }  // namespace
+
+Text MainWindowBoxText(const Text& box) {
+  return ReadProperty({MainWindow, box}, TextProperty::text);
+}
 
 void InitMainWindow() {
   SetDataDirectory();
@@ -38,15 +40,15 @@ void InitMainWindow() {
 
 void DrawRandomSteps() {
   SeedRandom();
-  int steps = RandomInRange(TextToInt(BoxText(kRandomLowBox)), TextToInt(BoxText(kRandomHighBox)));
+  int steps = RandomInRange(TextToInt(MainWindowBoxText(kRandomLowBox)), TextToInt(MainWindowBoxText(kRandomHighBox)));
   SetBoxText(kStepsBox, NumberToText(steps));
   // Stored as typed, not as the numbers drawn from.
-  WriteIniValue(SettingsPath(), kSettingsSection, kRandomLowKey, BoxText(kRandomLowBox));
-  WriteIniValue(SettingsPath(), kSettingsSection, kRandomHighKey, BoxText(kRandomHighBox));
+  WriteIniValue(SettingsPath(), kSettingsSection, kRandomLowKey, MainWindowBoxText(kRandomLowBox));
+  WriteIniValue(SettingsPath(), kSettingsSection, kRandomHighKey, MainWindowBoxText(kRandomHighBox));
 }
 
 void CheckRandomMax() {
-  if (TextToInt(BoxText(kRandomHighBox)) > kHighestSteps) ShowMessage("步数请勿大于98800", kMessageCaption);
+  if (TextToInt(MainWindowBoxText(kRandomHighBox)) > kHighestSteps) ShowMessage("步数请勿大于98800", kMessageCaption);
 }
 
 void ToggleHelpWindow() {

@@ -2,6 +2,11 @@
 // arguments and returns nothing.
 #pragma once
 
+#include "text/text.h"
+
+// The text of one of MainWindow's boxes (by its control name).
+Text MainWindowBoxText(const Text& box);
+
 // The picture box of either window was pressed: the window follows the mouse until release.
 void DragWindow();
 // MainWindow's close button: unloads MainWindow; nothing is saved or asked.
@@ -16,6 +21,10 @@ void InitMainWindow();
 void DrawRandomSteps();
 // The upper bound changed: warns when it exceeds 98800, never corrects it.
 void CheckRandomMax();
+// 更新步数: sends the three boxes to the step service and shows the reply's "msg" in a box; on
+// success first remembers the account and the scrambled password in the settings file. Blocks
+// until done; the windows take no input meanwhile.
+void SubmitSteps();
 // The help button: opens HelpWindow beside MainWindow, or closes it when it is open.
 void ToggleHelpWindow();
 

@@ -28,7 +28,7 @@ std::vector<ControlDescription> Controls() {
        .verticalAlignment = VerticalAlignment::top,
        .wordWrap = true},
       skin::TitleLabel("使用说明"),
-      skin::PictureButton("图形按钮_关闭", 328, 0, skin::kCloseImages, "CloseHelpWindow"),
+      skin::CloseButton("CloseHelpWindow"),
   };
 }
 

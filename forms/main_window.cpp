@@ -90,7 +90,7 @@ std::vector<ControlDescription> Controls() {
       FieldLabel("透明标签6", 72, 65, 96, "Zepp Life帐号："),
       skin::PictureButton("图形按钮_帮助", 307, 249, skin::kHelpImages, "ToggleHelpWindow"),
       skin::TitleLabel("更新运动步数"),
-      skin::PictureButton("图形按钮_关闭", 328, 0, skin::kCloseImages, "CloseMainWindow"),
+      skin::CloseButton("CloseMainWindow"),
       skin::PictureButton("图形按钮_最小化", 281, 0, skin::kMinimiseImages, "MinimiseMainWindow"),
   };
 }

@@ -64,4 +64,10 @@ ControlDescription PictureButton(const Text& name, int x, int y, const ImageSet&
           .onClicked = onClicked};
 }
 
+ControlDescription CloseButton(const Text& onClicked) {
+  ControlDescription button = PictureButton("图形按钮_关闭", 328, 0, kCloseImages, onClicked);
+  button.closesWindow = true;
+  return button;
+}
+
 }  // namespace skin

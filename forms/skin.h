@@ -39,4 +39,7 @@ ControlDescription TitleLabel(const Text& text);
 ControlDescription PictureButton(const Text& name, int x, int y, const ImageSet& images,
                                  const Text& onClicked);
 
+// The close button in a window's top right corner.
+ControlDescription CloseButton(const Text& onClicked);
+
 }  // namespace skin

@@ -1,5 +1,6 @@
 // Member names, leaf values, arrays and sub-documents.
 #include "json/document_internal.h"
+#include "json/json_document.h"
 
 namespace {
 
@@ -15,70 +16,64 @@ Text ItemPath(const Text& resolved, int index) {
 
 // A new document with an engine of its own holding the value of json; the text passes through
 // Parse, so a backslash given back on the way out is read there as a script escape.
-std::unique_ptr<JsonDocument> DocumentHolding(const Text& json) {
-  auto made = std::make_unique<JsonDocument>();
-  made->Parse(json);
-  std::unique_ptr<JsonDocument> result = made->Copy();
-  made->Destroy();
-  return result;
+JsonDocument DocumentHolding(const Text& json) {
+  JsonDocument made;
+  made.Parse(json);
+  return made;
 }
 
 }  // namespace
 
-int GetDocumentNames(JsonDocument* self, TextArray* names, const Text& path) {
+int JsonDocument::GetNames(TextArray* names, const Text& path) {
   TextArray scratch;
   if (names == nullptr) names = &scratch;
-  Text resolved = ResolvedPath(self, path);
-  *names = SplitText(EvalText(self->engine, "get__name_All(" + resolved + ")"), "\r\n");
+  Text resolved = ResolvedPath(path);
+  *names = SplitText(EvalText("get__name_All(" + resolved + ")"), "\r\n");
   return static_cast<int>(names->size());
 }
 
-int GetDocumentCount(JsonDocument* self, const Text& path) {
-  Text resolved = ResolvedPath(self, path);
-  return TextToInt(EvalNumber(self->engine, "get__count(" + resolved + ")"));
+int JsonDocument::GetCount(const Text& path) {
+  Text resolved = ResolvedPath(path);
+  return TextToInt(EvalNumber("get__count(" + resolved + ")"));
 }
 
-std::unique_ptr<JsonDocument> GetSubDocument(JsonDocument* self, const Text& path) {
-  return DocumentHolding(EvalText(self->engine, JsonScript(ResolvedPath(self, path))));
+JsonDocument JsonDocument::GetDocument(const Text& path) {
+  return DocumentHolding(EvalText(JsonScript(ResolvedPath(path))));
 }
 
-bool AddDocumentItem(JsonDocument* self, const Text& value, const Text& path, bool raw,
-                     bool atFront) {
-  Text resolved = ResolvedPath(self, path);
-  return EvalBool(self->engine, "if (Object.prototype.toString.call(" + resolved +
-                                    ") != '[object Array]') { " + resolved + " = new Array() } " +
-                                    resolved + (atFront ? ".unshift(" : ".push(") +
-                                    ItemScript(value, raw) + ")");
+bool JsonDocument::AddItem(const Text& value, const Text& path, bool raw, bool atFront) {
+  Text resolved = ResolvedPath(path);
+  return EvalBool("if (Object.prototype.toString.call(" + resolved + ") != '[object Array]') { " +
+                  resolved + " = new Array() } " + resolved + (atFront ? ".unshift(" : ".push(") +
+                  ItemScript(value, raw) + ")");
 }
 
-std::unique_ptr<JsonDocument> GetItemSubDocument(JsonDocument* self, int index, const Text& path) {
-  return DocumentHolding(
-      EvalText(self->engine, JsonScript(ItemPath(ResolvedPath(self, path), index))));
+JsonDocument JsonDocument::GetItemDocument(int index, const Text& path) {
+  return DocumentHolding(EvalText(JsonScript(ItemPath(ResolvedPath(path), index))));
 }
 
-Text GetDocumentItemText(JsonDocument* self, int index, const Text& path, bool asJson) {
-  Text item = ItemPath(ResolvedPath(self, path), index);
-  if (asJson) return EvalText(self->engine, JsonScript(item));
-  return EvalText(self->engine, item + kBackslashesBack);
+Text JsonDocument::GetItemText(int index, const Text& path, bool asJson) {
+  Text item = ItemPath(ResolvedPath(path), index);
+  if (asJson) return EvalText(JsonScript(item));
+  return EvalText(item + kBackslashesBack);
 }
 
-bool SetDocumentItem(JsonDocument* self, int index, const Text& path, const Text& value, bool raw) {
-  Text item = ItemPath(ResolvedPath(self, path), index);
-  return EvalBool(self->engine, item + " = " + ItemScript(value, raw));
+bool JsonDocument::SetItem(int index, const Text& path, const Text& value, bool raw) {
+  Text item = ItemPath(ResolvedPath(path), index);
+  return EvalBool(item + " = " + ItemScript(value, raw));
 }
 
-bool RemoveDocumentItem(JsonDocument* self, int index, const Text& path) {
-  Text resolved = ResolvedPath(self, path);
-  return EvalBool(self->engine, resolved + ".splice(" + NumberToText(index) + ", 1)");
+bool JsonDocument::RemoveItem(int index, const Text& path) {
+  Text resolved = ResolvedPath(path);
+  return EvalBool(resolved + ".splice(" + NumberToText(index) + ", 1)");
 }
 
-int GetDocumentLeafValues(JsonDocument* self, TextArray* values, const Text& path, bool recursive) {
+int JsonDocument::GetLeafValues(TextArray* values, const Text& path, bool recursive) {
   TextArray scratch;
   if (values == nullptr) values = &scratch;
-  Text resolved = ResolvedPath(self, path);
-  Exec(self->engine, "var str_all = new Array()");
-  Exec(self->engine, "get__nodeValue(" + resolved + ", " + (recursive ? "true" : "false") + ")");
-  *values =
-      SplitText(EvalText(self->engine, "str_all.join('" + kLeafSeparator + "')"), kLeafSeparator);
+  Text resolved = ResolvedPath(path);
+  Exec("var str_all = new Array()");
+  Exec("get__nodeValue(" + resolved + ", " + (recursive ? "true" : "false") + ")");
+  *values = SplitText(EvalText("str_all.join('" + kLeafSeparator + "')"), kLeafSeparator);
   return static_cast<int>(values->size());
 }

@@ -1,5 +1,6 @@
 // Writing, testing, typing, deleting and reading single values of the document.
 #include "json/document_internal.h"
+#include "json/json_document.h"
 
 namespace {
 
@@ -25,37 +26,36 @@ Text TypeTagScript(const Text& expression) {
 
 }  // namespace
 
-bool SetDocumentValue(JsonDocument* self, const Text& path, const Text& value, bool asJson) {
+bool JsonDocument::SetValue(const Text& path, const Text& value, bool asJson) {
   bool found = false;
-  Text resolved = ResolvedPath(self, path, &found);
+  Text resolved = ResolvedPath(path, &found);
   if (asJson) {
     // An empty value merges as an empty object but assigns as nothing at all.
     Text merged = value.empty() ? Text("{}") : value;
-    Text tag = EvalText(self->engine, TypeTagScript(resolved));
+    Text tag = EvalText(TypeTagScript(resolved));
     if (found && tag == "[object Object]") {
-      return EvalBool(self->engine, resolved + " = get__extend(" + resolved + ", " + merged + ")");
+      return EvalBool(resolved + " = get__extend(" + resolved + ", " + merged + ")");
     }
-    return EvalBool(self->engine, resolved + " = eval(" + value + ")");
+    return EvalBool(resolved + " = eval(" + value + ")");
   }
   // Backslashes are kept as U+2400 inside the engine and given back on the way out.
-  return EvalBool(self->engine,
-                  resolved + " = '" + QuotedLiteralBody(value) + "'.replace(/\\\\/g, str_Code)");
+  return EvalBool(resolved + " = '" + QuotedLiteralBody(value) + "'.replace(/\\\\/g, str_Code)");
 }
 
-bool SetDocumentJson(JsonDocument* self, const Text& path, const Text& json) {
-  Text resolved = ResolvedPath(self, path);
-  return EvalBool(self->engine, resolved + " = eval(" + json + ")");
+bool JsonDocument::SetJson(const Text& path, const Text& json) {
+  Text resolved = ResolvedPath(path);
+  return EvalBool(resolved + " = eval(" + json + ")");
 }
 
-bool DocumentValueExists(JsonDocument* self, const Text& path) {
+bool JsonDocument::Exists(const Text& path) {
   bool found = false;
-  ResolvedPath(self, path, &found);
+  ResolvedPath(path, &found);
   return found;
 }
 
-int GetDocumentType(JsonDocument* self, const Text& path) {
-  Text resolved = ResolvedPath(self, path);
-  if (EvalBool(self->engine, resolved + " == null")) return kJsonMissing;
+int JsonDocument::GetType(const Text& path) {
+  Text resolved = ResolvedPath(path);
+  if (EvalBool(resolved + " == null")) return kJsonMissing;
   static const struct {
     const char* tag;
     JsonType type;
@@ -64,30 +64,24 @@ int GetDocumentType(JsonDocument* self, const Text& path) {
       {"[object Object]", kJsonObject},   {"[object Number]", kJsonNumber},
       {"[object Boolean]", kJsonBoolean},
   };
-  Text tag = EvalText(self->engine, TypeTagScript(resolved));
+  Text tag = EvalText(TypeTagScript(resolved));
   for (const auto& entry : kTypes) {
     if (tag == entry.tag) return entry.type;
   }
   return kJsonOther;
 }
 
-bool DeleteDocumentValue(JsonDocument* self, const Text& path) {
-  Text resolved = ResolvedPath(self, path);
-  return EvalBool(self->engine, "delete " + resolved);
+bool JsonDocument::DeleteValue(const Text& path) {
+  Text resolved = ResolvedPath(path);
+  return EvalBool("delete " + resolved);
 }
 
-bool SetDocumentNumber(JsonDocument* self, const Text& path, double number) {
+bool JsonDocument::SetNumber(const Text& path, double number) {
   Text numberText = NumberToText(number);
-  Text resolved = ResolvedPath(self, path);
-  return EvalBool(self->engine, resolved + " = " + numberText);
+  Text resolved = ResolvedPath(path);
+  return EvalBool(resolved + " = " + numberText);
 }
 
-double GetDocumentNumber(JsonDocument* self, const Text& path) {
-  return EvalNumber(self->engine, ResolvedPath(self, path));
-}
+double JsonDocument::GetNumber(const Text& path) { return EvalNumber(ResolvedPath(path)); }
 
-Text GetDocumentJson(JsonDocument* self, const Text& path) {
-  return EvalText(self->engine, JsonScript(ResolvedPath(self, path)));
-}
-
-ScriptControl GetDocumentEngine(JsonDocument* self) { return self->engine; }
+Text JsonDocument::GetJson(const Text& path) { return EvalText(JsonScript(ResolvedPath(path))); }

@@ -1,28 +1,34 @@
-// The engine call forms every document operation goes through.
+// The engine call forms every document operation goes through, and the engine they reach.
 #include "json/document_internal.h"
+#include "json/json_document.h"
 
-bool AddCode(const ScriptControl& engine, const Text& code) { return ScriptAddCode(engine, code); }
+const ScriptControl& JsonDocument::Engine() {
+  if (engineDue_) CreateEngine();
+  return engine_;
+}
 
-bool EvalBool(const ScriptControl& engine, const Text& code) {
-  std::optional<ScriptValue> value = ScriptEval(engine, code);
+bool JsonDocument::AddCode(const Text& code) { return ScriptAddCode(Engine(), code); }
+
+bool JsonDocument::EvalBool(const Text& code) {
+  std::optional<ScriptValue> value = ScriptEval(Engine(), code);
   return value && ScriptValueToBool(*value).value_or(false);
 }
 
-Text EvalText(const ScriptControl& engine, const Text& code) {
-  std::optional<ScriptValue> value = ScriptEval(engine, code);
+Text JsonDocument::EvalText(const Text& code) {
+  std::optional<ScriptValue> value = ScriptEval(Engine(), code);
   return value ? ScriptValueToText(*value).value_or(Text()) : Text();
 }
 
-double EvalNumber(const ScriptControl& engine, const Text& code) {
-  std::optional<ScriptValue> value = ScriptEval(engine, code);
+double JsonDocument::EvalNumber(const Text& code) {
+  std::optional<ScriptValue> value = ScriptEval(Engine(), code);
   return value ? ScriptValueToNumber(*value).value_or(0.0) : 0.0;
 }
 
-void Exec(const ScriptControl& engine, const Text& code) { ScriptEval(engine, code); }
+void JsonDocument::Exec(const Text& code) { ScriptEval(Engine(), code); }
 
-Text ResolvedPath(JsonDocument* self, const Text& path, bool* found) {
+Text JsonDocument::ResolvedPath(const Text& path, bool* found) {
   Text resolved = path;
-  bool holdsValue = self->table->ResolvePath(self, &resolved);
+  bool holdsValue = ResolvePath(&resolved);
   if (found != nullptr) *found = holdsValue;
   return resolved;
 }

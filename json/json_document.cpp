@@ -1,23 +1,14 @@
-// The document's table, its lifecycle, parsing, path resolution and reading text.
+// The document's lifecycle, its engine, parsing, path resolution and reading text.
 #include "json/json_document.h"
 
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 #include "json/document_internal.h"
 #include "json/document_script.h"
 
 namespace {
-
-const JsonDocumentTable kTable = {
-    DestroyDocument,     CopyDocument,          CreateDocumentEngine, ParseDocument,
-    ClearDocument,       DocumentToText,        SetDocumentValue,     SetDocumentJson,
-    ResolveDocumentPath, DocumentValueExists,   GetDocumentType,      GetDocumentText,
-    GetDocumentNames,    GetDocumentCount,      GetSubDocument,       AddDocumentItem,
-    GetItemSubDocument,  GetDocumentItemText,   SetDocumentItem,      RemoveDocumentItem,
-    DeleteDocumentValue, SetDocumentNumber,     GetDocumentNumber,    GetDocumentJson,
-    GetDocumentEngine,   GetDocumentLeafValues,
-};
 
 const Text kDocumentName = "da";
 
@@ -50,72 +41,72 @@ void ReadParseError(const ScriptControl& engine, ParseError* error) {
 
 }  // namespace
 
-JsonDocument::JsonDocument() : table(&kTable), name(kDocumentName) { table->CreateEngine(this); }
+JsonDocument::JsonDocument() : name_(kDocumentName), engineDue_(true) {}
 
-JsonDocument::JsonDocument(UnconstructedTag) : table(&kTable) {}
+JsonDocument::JsonDocument(Text name, ScriptControl engine)
+    : name_(std::move(name)), engine_(std::move(engine)) {}
 
-std::unique_ptr<JsonDocument> JsonDocument::Unconstructed() {
-  return std::unique_ptr<JsonDocument>(new JsonDocument(UnconstructedTag{}));
-}
+JsonDocument::JsonDocument(JsonDocument&& other) noexcept
+    : name_(other.name_),
+      engine_(std::move(other.engine_)),
+      engineDue_(std::exchange(other.engineDue_, false)) {}
 
-void DestroyDocument(JsonDocument* self) {
-  // No COM apartment to leave here: the engine needs none.
-  self->engine.reset();
-  self->name.clear();
-}
-
-std::unique_ptr<JsonDocument> CopyDocument(JsonDocument* self) {
-  std::unique_ptr<JsonDocument> copy = JsonDocument::Unconstructed();
-  copy->name = self->name;
-  copy->engine = self->engine;
-  return copy;
-}
-
-void CreateDocumentEngine(JsonDocument* self) {
-  self->engine = CreateScriptControl();
-  if (self->engine == nullptr) return;
-  ScriptSetLanguage(self->engine, "JavaScript");
-  AddCode(self->engine, DocumentScript());
-  EvalBool(self->engine, "var " + self->name +
-                             " = {}, str_Code = String.fromCharCode(9216), str_reg = new "
-                             "RegExp(str_Code, 'g')");
-}
-
-bool ParseDocument(JsonDocument* self, const Text& text, bool direct, ParseError* error) {
-  if (self->engine != nullptr) {
-    self->engine.reset();
-    self->table->CreateEngine(self);
+JsonDocument& JsonDocument::operator=(JsonDocument&& other) noexcept {
+  if (this != &other) {
+    name_ = other.name_;
+    engine_ = std::move(other.engine_);
+    engineDue_ = std::exchange(other.engineDue_, false);
   }
-  if (self->engine == nullptr) return false;
-  EvalBool(self->engine, "var " + self->name + " = null");
-  AddCode(self->engine, direct ? "var " + self->name + " = " + text
-                               : "var " + self->name + " = eval(" + text + ")");
-  if (error != nullptr) ReadParseError(self->engine, error);
-  return EvalBool(self->engine, self->name + " != null");
+  return *this;
 }
 
-bool ClearDocument(JsonDocument* self) { return EvalBool(self->engine, self->name + " = {}"); }
+JsonDocument JsonDocument::Copy() { return JsonDocument(name_, Engine()); }
 
-Text DocumentToText(JsonDocument* self) { return EvalText(self->engine, JsonScript(self->name)); }
+ScriptControl JsonDocument::GetEngine() { return Engine(); }
 
-bool ResolveDocumentPath(JsonDocument* self, Text* path) {
+void JsonDocument::CreateEngine() {
+  // The old engine goes first, so that two heaps are never held at once for one document.
+  engine_.reset();
+  engineDue_ = false;
+  engine_ = CreateScriptControl();
+  if (engine_ == nullptr) return;
+  ScriptSetLanguage(engine_, "JavaScript");
+  AddCode(DocumentScript());
+  EvalBool("var " + name_ +
+           " = {}, str_Code = String.fromCharCode(9216), str_reg = new RegExp(str_Code, 'g')");
+}
+
+bool JsonDocument::Parse(const Text& text, bool direct, ParseError* error) {
+  // Every Parse starts on a fresh engine; one still due is simply made now.
+  if (engine_ == nullptr && !engineDue_) return false;
+  CreateEngine();
+  if (engine_ == nullptr) return false;
+  EvalBool("var " + name_ + " = null");
+  AddCode(direct ? "var " + name_ + " = " + text : "var " + name_ + " = eval(" + text + ")");
+  if (error != nullptr) ReadParseError(engine_, error);
+  return EvalBool(name_ + " != null");
+}
+
+bool JsonDocument::Clear() { return EvalBool(name_ + " = {}"); }
+
+Text JsonDocument::ToText() { return EvalText(JsonScript(name_)); }
+
+bool JsonDocument::ResolvePath(Text* path) {
   Text scratch;
   if (path == nullptr) path = &scratch;
-  if (TextStartsWith(*path, self->name) && EvalBool(self->engine, *path + " != null")) {
-    return true;
-  }
+  if (TextStartsWith(*path, name_) && EvalBool(*path + " != null")) return true;
   if (path->empty()) {
-    *path = self->name;
+    *path = name_;
   } else if ((*path)[0] == '[') {
-    *path = self->name + *path;
+    *path = name_ + *path;
   } else {
-    *path = self->name + "." + *path;
+    *path = name_ + "." + *path;
   }
-  return EvalBool(self->engine, *path + " != null");
+  return EvalBool(*path + " != null");
 }
 
-Text GetDocumentText(JsonDocument* self, const Text& path, bool asJson) {
-  Text resolved = ResolvedPath(self, path);
-  if (asJson) return EvalText(self->engine, JsonScript(resolved));
-  return EvalText(self->engine, resolved + ".toString()" + kBackslashesBack);
+Text JsonDocument::GetText(const Text& path, bool asJson) {
+  Text resolved = ResolvedPath(path);
+  if (asJson) return EvalText(JsonScript(resolved));
+  return EvalText(resolved + ".toString()" + kBackslashesBack);
 }

@@ -1,8 +1,11 @@
 // The web request over the internet client calls.
 #include "web/web_request.h"
 
+#include <iterator>
+
 #include "platform/wininet/wininet.h"
 #include "web/headers_cookies.h"
+#include "web/request_deadline.h"
 #include "web/url_text.h"
 
 namespace {
@@ -29,12 +32,12 @@ Text ChooseUserAgent(const Text& headerBlock) {
   return agent.empty() ? HeaderValue(headerBlock) : agent;
 }
 
-void AddDefaultHeaders(Text& headerBlock, const Text& url, int method) {
+void AddDefaultHeaders(Text& headerBlock, const Text& url, Verb method) {
   if (headerBlock.empty()) headerBlock = "Accept: */*";
   if (!Contains(headerBlock, "Accept:")) headerBlock += "\r\nAccept: */*";
   if (!Contains(headerBlock, "Referer:")) headerBlock += "\r\nReferer: " + url;
   if (!Contains(headerBlock, "Accept-Language:")) headerBlock += "\r\nAccept-Language: zh-cn";
-  if (method == 1 && !Contains(headerBlock, "Content-Type:"))
+  if (method == Verb::Post && !Contains(headerBlock, "Content-Type:"))
     headerBlock += "\r\nContent-Type: application/x-www-form-urlencoded";
 }
 
@@ -60,40 +63,43 @@ Text QueryRawHeaders(HINTERNET request) {
 
 }  // namespace
 
-ByteSet WebRequest(const Text& url, int method, const Text& postText, Text* cookies,
-                   Text* returnedCookies, const Text& extraHeaders, Text* returnedHeaders,
-                   bool noAutoRedirect, ByteSet* postBytes, const Text& proxy,
-                   bool autoMergeCookies, bool addDefaultHeaders, bool normaliseHeaderNames,
-                   bool proxyIsSocks) {
-  // Omitted out and in-out parameters write to scratch values.
+ByteSet WebRequest(const Text& url, const WebRequestOptions& options) {
+  // Omitted out and in-out members write to scratch values.
   Text scratchCookies, scratchHeaders;
   ByteSet scratchBytes;
-  if (!returnedCookies) returnedCookies = &scratchCookies;
-  if (!returnedHeaders) returnedHeaders = &scratchHeaders;
-  if (!postBytes) postBytes = &scratchBytes;
+  Text* returnedCookies = options.returnedCookies ? options.returnedCookies : &scratchCookies;
+  Text* returnedHeaders = options.returnedHeaders ? options.returnedHeaders : &scratchHeaders;
+  ByteSet* postBytes = options.postBytes ? options.postBytes : &scratchBytes;
+  Text* cookies = options.cookies;
 
-  // 1. Defaults are the parameters' own. 2. Header block.
-  Text headerBlock = normaliseHeaderNames ? NormaliseHeaders(extraHeaders) : extraHeaders;
+  Text headerBlock = options.normaliseHeaderNames ? NormaliseHeaders(options.extraHeaders)
+                                                  : options.extraHeaders;
 
-  // 3. Method and scheme.
-  if (method < 0 || method > 7) method = 0;
-  const char* verb = kVerbs[method];
+  // A verb outside the table is a GET in every respect: verb, body and headers.
+  Verb method = options.method;
+  int verbIndex = static_cast<int>(method);
+  if (verbIndex < 0 || verbIndex >= static_cast<int>(std::size(kVerbs))) {
+    method = Verb::Get;
+    verbIndex = 0;
+  }
+  const char* verb = kVerbs[verbIndex];
   bool isHttps = ToLower(TextLeft(url, 8)) == "https://";
 
-  // 4. User agent; its line stays in the block.
+  // The agent is also named in the block when it has a line of its own, which stays there.
   Text userAgent = ChooseUserAgent(headerBlock);
 
-  // 5. Internet handle.
   HINTERNET internet;
-  if (proxy.empty()) {
+  if (options.proxy.empty()) {
     internet = InternetOpenA(userAgent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
   } else {
-    Text proxyText = proxyIsSocks ? "SOCKS=" + proxy : isHttps ? proxy : "http=" + proxy;
+    // An https request tunnels through the plain proxy; plain requests name their scheme.
+    Text proxyText = options.proxyIsSocks ? "SOCKS=" + options.proxy
+                     : isHttps            ? options.proxy
+                                          : "http=" + options.proxy;
     internet = InternetOpenA(userAgent.c_str(), INTERNET_OPEN_TYPE_PROXY, proxyText.c_str(), "", 0);
   }
   if (!internet) return {};
 
-  // 6. Connection.
   HINTERNET connection = InternetConnectA(internet, ExtractHost(url).c_str(),
                                           static_cast<INTERNET_PORT>(ExtractPort(url)), nullptr,
                                           nullptr, INTERNET_SERVICE_HTTP, 0, 0);
@@ -102,10 +108,10 @@ ByteSet WebRequest(const Text& url, int method, const Text& postText, Text* cook
     return {};
   }
 
-  // 7. Request.
+  // Always a fresh reply, never the client's cache.
   DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NEED_FILE;
   if (cookies) flags |= INTERNET_FLAG_NO_COOKIES;
-  if (noAutoRedirect) flags |= INTERNET_FLAG_NO_AUTO_REDIRECT;
+  if (options.noAutoRedirect) flags |= INTERNET_FLAG_NO_AUTO_REDIRECT;
   flags |= isHttps ? INTERNET_FLAG_SECURE : INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS;
   HINTERNET request = HttpOpenRequestA(connection, verb, ExtractPath(url).c_str(), "HTTP/1.1",
                                        nullptr, nullptr, flags, 0);
@@ -117,37 +123,44 @@ ByteSet WebRequest(const Text& url, int method, const Text& postText, Text* cook
   DWORD securityFlags = kSecurityFlags;
   InternetSetOptionA(request, INTERNET_OPTION_SECURITY_FLAGS, &securityFlags, sizeof securityFlags);
 
-  // 8. Default headers.
-  if (addDefaultHeaders) AddDefaultHeaders(headerBlock, url, method);
+  if (options.addDefaultHeaders) AddDefaultHeaders(headerBlock, url, method);
 
-  // 9. Cookie header.
+  // Given cookies may be bare pairs or a whole "Cookie:" line of their own.
   if (cookies && !cookies->empty()) {
     bool isWholeLine = FindText(*cookies, "Cookie:", std::nullopt, false) != -1;
     headerBlock += (isWholeLine ? kCrLf : "\r\nCookie: ") + *cookies;
   }
 
-  // 10. Send; GET never carries a body.
   DWORD headerLength = static_cast<DWORD>(TextLength(headerBlock));
-  if (method == 0) {
-    HttpSendRequestA(request, headerBlock.c_str(), headerLength, nullptr, 0);
+  RequestDeadline deadline(request, options.deadlineMs);
+  bool sent;
+  if (method == Verb::Get) {
+    sent = HttpSendRequestA(request, headerBlock.c_str(), headerLength, nullptr, 0);
   } else {
-    if (postBytes->empty()) *postBytes = TextToBytes(postText);
-    HttpSendRequestA(request, headerBlock.c_str(), headerLength,
-                     postBytes->empty() ? nullptr : postBytes->data(),
-                     static_cast<DWORD>(BytesLength(*postBytes)));
+    if (postBytes->empty()) *postBytes = TextToBytes(options.postText);
+    sent = HttpSendRequestA(request, headerBlock.c_str(), headerLength,
+                            postBytes->empty() ? nullptr : postBytes->data(),
+                            static_cast<DWORD>(BytesLength(*postBytes)));
   }
+  DWORD failure = sent ? 0 : GetLastError();
+  // Past the deadline the request handle is closed already and nothing of the reply counts.
+  bool timedOut = deadline.Disarm();
+  if (options.failure) *options.failure = timedOut ? ERROR_INTERNET_TIMEOUT : failure;
 
-  // 11. Body. 12. Raw headers. 13. Close.
-  ByteSet body = ReadBody(request);
-  *returnedHeaders = QueryRawHeaders(request);
-  InternetCloseHandle(request);
+  // The headers are asked for after the body, so they are the final reply's.
+  ByteSet body;
+  *returnedHeaders = BlankText(kHeaderBufferSize);
+  if (!timedOut) {
+    body = ReadBody(request);
+    *returnedHeaders = QueryRawHeaders(request);
+    InternetCloseHandle(request);
+  }
   InternetCloseHandle(connection);
   InternetCloseHandle(internet);
 
-  // 14. Returned cookies. 15. Merge.
   *returnedCookies = CookiesFromHeaders(*returnedHeaders);
-  if (autoMergeCookies && cookies) *returnedCookies = MergeCookies(*cookies, *returnedCookies);
-
-  // 16.
+  if (options.autoMergeCookies && cookies) {
+    *returnedCookies = MergeCookies(*cookies, *returnedCookies);
+  }
   return body;
 }

@@ -33,7 +33,6 @@ void DocumentCycle(benchmark::State& state) {
       Text second = document.GetText("msg");
       benchmark::DoNotOptimize(first);
       benchmark::DoNotOptimize(second);
-      document.Destroy();
     }
     peak = std::max(peak, HeapPeakSinceReset());
   }

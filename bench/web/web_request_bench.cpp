@@ -45,7 +45,7 @@ size_t Discard(char*, size_t size, size_t count, void*) { return size * count; }
 void BM_WebRequestGet(benchmark::State& state) {
   const Text url = Url();
   for (auto _ : state) {
-    ByteSet body = WebRequest(url, 0);
+    ByteSet body = WebRequest(url);
     if (body.empty()) state.SkipWithError("empty reply");
     benchmark::DoNotOptimize(body);
   }

@@ -9,9 +9,9 @@ BlockingCallRunner& InstalledRunner() {
 }
 }  // namespace
 
-void RunBlockingCall(const std::function<void()>& call) {
+void RunBlockingCall(const std::function<void()>& call, const std::function<void()>& cancel) {
   if (InstalledRunner()) {
-    InstalledRunner()(call);
+    InstalledRunner()(call, cancel);
   } else {
     call();
   }

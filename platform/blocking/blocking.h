@@ -7,10 +7,13 @@
 
 #include <functional>
 
-using BlockingCallRunner = std::function<void(const std::function<void()>& call)>;
+using BlockingCallRunner = std::function<void(const std::function<void()>& call,
+                                              const std::function<void()>& cancel)>;
 
 // Runs call to completion and returns after it, through the installed runner if there is one.
-void RunBlockingCall(const std::function<void()>& call);
+// cancel, callable from any thread, makes call end soon; the runner calls it when the user
+// closes the window the call was made for.
+void RunBlockingCall(const std::function<void()>& call, const std::function<void()>& cancel);
 
 // Installs the runner (an empty one restores running on the calling thread).
 void SetBlockingCallRunner(BlockingCallRunner runner);

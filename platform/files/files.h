@@ -4,7 +4,9 @@
 // "Z:\home\u\Documents\\Vormeth\user.ini" is /home/u/Documents/Vormeth/user.ini: Z: maps to the
 // root, every run of backslashes (or slashes) to one '/', GBK to UTF-8. A path without a drive
 // that starts with a backslash lies below the root; one without either is relative to the current
-// folder; another drive letter names nothing. No call throws; failures are their results.
+// folder. Drive Y: is the documents folder once that has needed a drive of its own (see
+// SHGetSpecialFolderPathA); another drive letter names nothing. No call throws; failures are
+// their results.
 #pragma once
 
 #include <cstdint>
@@ -16,8 +18,10 @@ inline constexpr std::uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
 
 // The user's documents folder (CSIDL_PERSONAL) in Windows form, no trailing backslash, into path
 // (MAX_PATH bytes): the XDG documents folder of user-dirs.dirs under $XDG_CONFIG_HOME (else
-// ~/.config), else $HOME/Documents. With create the folder is made when missing. False, with path
-// untouched, for another csidl or when the folder cannot be named in GBK within MAX_PATH.
+// ~/.config), else $HOME/Documents. A folder that has no GBK form on Z: within MAX_PATH (a
+// character GBK lacks, a backslash in a name, a long path) is given as "Y:\", a drive that from
+// then on stands for it. With create the folder is made when missing. False, with path
+// untouched, for another csidl or without a home folder.
 bool SHGetSpecialFolderPathA(void* owner, char* path, int csidl, bool create);
 
 // Makes one folder; false when it exists already or cannot be made.
@@ -48,7 +52,9 @@ std::uint32_t GetPrivateProfileStringA(const char* section, const char* key,
 // goes to the end of its section, a new section to the end of the file; lines end in CR LF and
 // bytes are kept as they are. The file is made when missing if its folder exists. The file is
 // replaced as a whole (written aside, then renamed over), so a crash leaves the old or the new
-// file. False when nothing was written: a missing folder, a null argument (deleting is not
+// file; it keeps its mode, and a new file is for its owner alone. A symbolic link is followed:
+// the file it leads to is replaced (or made) in that file's own folder. False when nothing was
+// written: a missing folder, a read-only file, a loop of links, a null argument (deleting is not
 // offered), a line break in any argument, '=' in the key or ']' in the section.
 bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                 const char* fileName);

@@ -28,8 +28,8 @@ bool SHGetSpecialFolderPathA(void* /*owner*/, char* path, int csidl, bool create
   if (path == nullptr || csidl != CSIDL_PERSONAL) return false;
   std::optional<std::string> folder = DocumentsFolder();
   if (!folder) return false;
-  std::optional<std::string> windows = WindowsPath(*folder);
-  if (!windows || windows->size() >= static_cast<std::size_t>(MAX_PATH)) return false;
+  std::optional<std::string> windows = DocumentsWindowsPath(*folder, MAX_PATH);
+  if (!windows) return false;
   if (create) mkdir(folder->c_str(), 0777);
   std::memcpy(path, windows->c_str(), windows->size() + 1);
   return true;

@@ -5,11 +5,13 @@
 #include "platform/files/profile_text.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -65,6 +67,32 @@ std::string FolderOf(const std::string& path) {
   std::size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The file a write to path lands on: path itself, or the end of the chain of symbolic links that
+// starts there (a relative link read from its own folder), so that the link stays a link and its
+// target is what is replaced. The end need not exist yet. None for a loop or an unreadable link.
+std::optional<std::string> WrittenFile(std::string path) {
+  constexpr int kMaxLinks = 40;  // as the kernel follows at most
+  for (int links = 0; links <= kMaxLinks; ++links) {
+    struct stat entry;
+    if (lstat(path.c_str(), &entry) != 0 || !S_ISLNK(entry.st_mode)) return path;
+    char target[PATH_MAX];
+    ssize_t length = readlink(path.c_str(), target, sizeof target);
+    if (length <= 0 || length == static_cast<ssize_t>(sizeof target)) return std::nullopt;
+    std::string next(target, length);
+    path = next[0] == '/' ? next : FolderOf(path) + "/" + next;
+  }
+  return std::nullopt;
+}
+
+// Windows refuses to write a read-only file, while the rename that replaces it here would not
+// look at its mode: a file this process may not write, or one without any write bit (which root
+// could write all the same), counts as read-only.
+bool IsReadOnly(const std::string& path) {
+  struct stat entry;
+  if (stat(path.c_str(), &entry) != 0) return false;  // a new file
+  return (entry.st_mode & 0222) == 0 || faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
 }
 
 // Writes content beside path and renames it over path. The new file keeps the old one's mode;
@@ -134,10 +162,12 @@ bool WritePrivateProfileStringA(const char* section, const char* key, const char
   if (!IsWritable(section, key, value)) return false;
   std::optional<std::string> path = PosixPath(fileName);
   if (!path) return false;
+  std::optional<std::string> file = WrittenFile(*path);
+  if (!file || IsReadOnly(*file)) return false;
   std::string content;
-  ReadResult read = ReadWholeFile(*path, &content);
+  ReadResult read = ReadWholeFile(*file, &content);
   if (read == ReadResult::kFailed) return false;
   std::string updated = SetProfileValue(content, section, key, value);
   if (read == ReadResult::kRead && updated == content) return true;  // already so
-  return ReplaceFile(*path, updated);
+  return ReplaceFile(*file, updated);
 }

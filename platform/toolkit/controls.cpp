@@ -190,6 +190,7 @@ QWidget* CreateWidget(const ControlDescription& control, const WindowDescription
         return nullptr;
       }
       auto* button = new PictureButton(normal, hover, pressed, parent);
+      button->setProperty("closesWindow", control.closesWindow);
       QObject::connect(button, &QAbstractButton::clicked,
                        [&window, &control] { RaiseEvent(window, control.onClicked); });
       return button;

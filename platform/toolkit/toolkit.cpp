@@ -115,6 +115,12 @@ void RaiseEvent(const WindowDescription& window, const Text& handlerName) {
   }
 }
 
+QWidget* EventWindowWidget() {
+  if (eventWindows.empty()) return nullptr;
+  LoadedWindow* loaded = Find(*eventWindows.back());
+  return loaded ? loaded->widget.data() : nullptr;
+}
+
 void ScheduleDestroy(QWidget* window) {
   QPointer<SkinnedWindow> target = dynamic_cast<SkinnedWindow*>(window);
   QMetaObject::invokeMethod(

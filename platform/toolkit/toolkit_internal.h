@@ -11,3 +11,6 @@ void RaiseEvent(const WindowDescription& window, const Text& handlerName);
 // Destroys the window once control is back in the message loop (UnloadWindow, WM_CLOSE, Esc and
 // a close asked for by the window system all end here).
 void ScheduleDestroy(QWidget* window);
+
+// The window whose handler is running (the innermost one); nullptr outside handlers.
+QWidget* EventWindowWidget();

@@ -63,6 +63,9 @@ struct ControlDescription {
   Text onClicked;
   Text onTextChanged;
   Text onLeftButtonPressed;
+  // Picture button: clicking it closes its window, so it ends a blocking call made for that
+  // window even while the window takes no other input.
+  bool closesWindow = false;
 };
 
 // A top-level window: no frame, no title bar, its own taskbar button, no owner. It always starts

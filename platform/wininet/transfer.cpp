@@ -12,6 +12,7 @@
 
 #include "platform/wininet/cookie_store.h"
 #include "platform/wininet/tls_trust.h"
+#include "platform/wininet/wininet.h"
 
 namespace {
 
@@ -59,20 +60,39 @@ bool HasHeader(const std::vector<std::string>& lines, const std::string& name) {
 }
 
 // The caller's lines in order, plus entries that stop curl adding headers of its own that the
-// caller did not ask for.
-HeaderList BuildHeaderList(const std::string& block) {
+// caller did not ask for. curl sends only entries with a name, so a line without a colon rides
+// on the entry before it (or, first of all, on the User-Agent line curl writes just before the
+// caller's lines); the wire then carries every line as given.
+HeaderList BuildHeaderList(const std::string& block, std::string& agent) {
   std::vector<std::string> lines = HeaderLines(block);
-  curl_slist* list = nullptr;
+  bool ownAgentLine = HasHeader(lines, "User-Agent");
+  std::vector<std::string> entries;
+  std::string leading;  // colon-less lines before any entry, when the agent cannot carry them
   for (std::string line : lines) {
     std::size_t colon = line.find(':');
+    if (colon == std::string::npos) {
+      if (!entries.empty()) {
+        entries.back() += "\r\n" + line;
+      } else if (!ownAgentLine) {
+        agent += "\r\n" + line;
+      } else {
+        leading += line + "\r\n";
+      }
+      continue;
+    }
     // curl reads "Name:" as "drop this header"; "Name;" is how it sends one with no value.
-    if (colon != std::string::npos && line.find_first_not_of(' ', colon + 1) == std::string::npos)
+    if (line.find_first_not_of(' ', colon + 1) == std::string::npos)
       line = line.substr(0, colon) + ";";
-    list = curl_slist_append(list, line.c_str());
+    entries.push_back(leading + line);
+    leading.clear();
   }
+  curl_slist* list = nullptr;
+  for (const std::string& entry : entries) list = curl_slist_append(list, entry.c_str());
   for (const char* own : {"Accept", "Content-Type", "Expect"}) {
     if (!HasHeader(lines, own)) list = curl_slist_append(list, (std::string(own) + ":").c_str());
   }
+  // The block's own agent line may ride behind a colon-less line, where curl no longer sees it.
+  if (ownAgentLine) list = curl_slist_append(list, "User-Agent:");
   return HeaderList(list);
 }
 
@@ -95,12 +115,18 @@ size_t CollectHeaderLine(char* data, size_t size, size_t count, void* target) {
     reply->headersComplete = false;
   }
   reply->rawHeaders += line + "\r\n";
-  if (line.empty()) reply->headersComplete = true;
+  if (line.empty()) {
+    reply->headersComplete = true;
+    // A HEAD that carried a body is sent as a custom verb, so curl would wait for a reply body
+    // that never comes: the final reply's headers are all there is.
+    bool interim = reply->rawHeaders.rfind("HTTP/1.1 1", 0) == 0;
+    if (reply->headersOnly && !interim) return 0;
+  }
   return bytes;
 }
 
 void SetMethodAndBody(CURL* easy, const std::string& verb, const std::string& body, bool hasBody) {
-  if (verb == "HEAD") {
+  if (verb == "HEAD" && !hasBody) {
     curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
   } else if (hasBody || verb == "POST") {
     curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
@@ -127,10 +153,10 @@ bool MayFollow(const std::string& from, const std::string& to, bool followToHttp
   return fromScheme == "http" && toScheme == "https" && followToHttps;
 }
 
-void SetConnection(CURL* easy, const TransferRequest& request) {
+void SetConnection(CURL* easy, const TransferRequest& request, const std::string& agent) {
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
-  curl_easy_setopt(easy, CURLOPT_USERAGENT, request.agent.c_str());
+  curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str());
   // An empty proxy also keeps curl from taking one from the environment.
   curl_easy_setopt(easy, CURLOPT_PROXY, request.proxy.proxyUrl.c_str());
   curl_easy_setopt(easy, CURLOPT_NOPROXY, request.proxy.noProxy.c_str());
@@ -148,6 +174,44 @@ void SetConnection(CURL* easy, const TransferRequest& request) {
   if (request.useCookieStore) UseSharedCookieStore(easy);
 }
 
+int CheckCancelled(void* request, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  const auto& cancelled = static_cast<const TransferRequest*>(request)->cancelled;
+  return cancelled && cancelled() ? 1 : 0;  // non-zero aborts the transfer
+}
+
+// The internet client's code for a transfer that ended without a whole reply.
+std::uint32_t ErrorCode(CURLcode code, long verifyResult) {
+  switch (code) {
+    case CURLE_ABORTED_BY_CALLBACK:
+      return ERROR_INTERNET_OPERATION_CANCELLED;
+    case CURLE_OPERATION_TIMEDOUT:
+      return ERROR_INTERNET_TIMEOUT;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+      return ERROR_INTERNET_NAME_NOT_RESOLVED;
+    case CURLE_COULDNT_CONNECT:
+      return ERROR_INTERNET_CANNOT_CONNECT;
+    case CURLE_PEER_FAILED_VERIFICATION:
+      // OpenSSL's verify result: 62 is a host name mismatch, 9 and 10 a certificate not yet or
+      // no longer valid; the rest is an authority we do not trust.
+      if (verifyResult == 62) return ERROR_INTERNET_SEC_CERT_CN_INVALID;
+      if (verifyResult == 9 || verifyResult == 10) return ERROR_INTERNET_SEC_CERT_DATE_INVALID;
+      return ERROR_INTERNET_INVALID_CA;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+      return ERROR_INTERNET_SECURITY_CHANNEL_ERROR;
+    case CURLE_SEND_ERROR:
+      return ERROR_INTERNET_CONNECTION_ABORTED;
+    case CURLE_RECV_ERROR:
+      return ERROR_INTERNET_CONNECTION_RESET;
+    case CURLE_TOO_MANY_REDIRECTS:
+      return ERROR_HTTP_REDIRECT_FAILED;
+    default:  // a reply cut off, malformed, or over the body limit
+      return ERROR_HTTP_INVALID_SERVER_RESPONSE;
+  }
+}
+
 }  // namespace
 
 TransferReply PerformTransfer(const TransferRequest& request) {
@@ -155,22 +219,35 @@ TransferReply PerformTransfer(const TransferRequest& request) {
   TransferReply reply;
   EasyHandle easy(curl_easy_init());
   if (!easy) return reply;
-  HeaderList headers = BuildHeaderList(request.headers);
-  SetConnection(easy.get(), request);
+  std::string agent = request.agent;
+  HeaderList headers = BuildHeaderList(request.headers, agent);
+  SetConnection(easy.get(), request, agent);
+  curl_easy_setopt(easy.get(), CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(easy.get(), CURLOPT_XFERINFOFUNCTION, CheckCancelled);
+  curl_easy_setopt(easy.get(), CURLOPT_XFERINFODATA, &request);
   curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get());
   curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, CollectBody);
   curl_easy_setopt(easy.get(), CURLOPT_WRITEDATA, &reply);
   curl_easy_setopt(easy.get(), CURLOPT_HEADERFUNCTION, CollectHeaderLine);
   curl_easy_setopt(easy.get(), CURLOPT_HEADERDATA, &reply);
   SetMethodAndBody(easy.get(), request.verb, request.body, request.hasBody);
+  reply.headersOnly = request.verb == "HEAD" && request.hasBody;
 
   std::string url = request.url;
   std::string verb = request.verb;
   for (int hop = 0;; ++hop) {
     reply.body.clear();
     curl_easy_setopt(easy.get(), CURLOPT_URL, url.c_str());
-    reply.complete = curl_easy_perform(easy.get()) == CURLE_OK;
-    if (!reply.complete || !request.followRedirects || hop == kMaxRedirects) break;
+    CURLcode code = curl_easy_perform(easy.get());
+    if (code == CURLE_WRITE_ERROR && reply.headersOnly && reply.headersComplete) code = CURLE_OK;
+    reply.complete = code == CURLE_OK;
+    if (!reply.complete) {
+      long verifyResult = 0;
+      curl_easy_getinfo(easy.get(), CURLINFO_SSL_VERIFYRESULT, &verifyResult);
+      reply.error = ErrorCode(code, verifyResult);
+      break;
+    }
+    if (!request.followRedirects || hop == kMaxRedirects) break;
     char* location = nullptr;
     long status = 0;
     curl_easy_getinfo(easy.get(), CURLINFO_REDIRECT_URL, &location);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // Where a request goes through: a curl proxy URL ("http://h:p", "socks4://h:p") or "" for
@@ -29,13 +30,16 @@ struct TransferRequest {
   bool useCookieStore = true;
   bool followRedirects = true;
   bool followToHttps = false;  // an http request may be redirected to https
+  std::function<bool()> cancelled;  // polled while the transfer runs; true ends it
 };
 
 struct TransferReply {
   bool complete = false;         // a whole reply arrived
+  std::uint32_t error = 0;       // the internet client's error code when it did not
   bool headersComplete = false;  // rawHeaders holds the final reply's full header block
   std::string rawHeaders;        // status line and header lines, CR LF each, then CR LF
   std::string body;              // at most kBodyLimit bytes
+  bool headersOnly = false;      // the transfer ends with the final reply's headers
 };
 
 // A hostile server cannot make us buffer more than this.

@@ -1,6 +1,7 @@
 // The handle calls: a table of open handles, each holding what its request will need.
 #include "platform/wininet/wininet.h"
 
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -15,6 +16,7 @@ namespace {
 struct Handle {
   virtual ~Handle() = default;
   Timeouts timeouts;
+  std::atomic<bool> closed = false;  // a request still running on it ends
 };
 
 struct InternetHandle : Handle {
@@ -38,6 +40,8 @@ struct RequestHandle : Handle {
   TransferReply reply;
   std::size_t readOffset = 0;
 };
+
+thread_local DWORD lastError = 0;
 
 std::mutex tableMutex;
 std::map<HINTERNET, std::shared_ptr<Handle>> openHandles;
@@ -186,8 +190,12 @@ bool HttpSendRequestA(HINTERNET requestHandle, const char* headers, DWORD header
   transfer.followToHttps = (request->flags & INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS) ||
                            (request->securityFlags & SECURITY_FLAG_IGNORE_REDIRECT_TO_HTTPS);
 
-  RunBlockingCall([&] { request->reply = PerformTransfer(transfer); });
+  transfer.cancelled = [&] { return request->closed.load(); };
+
+  RunBlockingCall([&] { request->reply = PerformTransfer(transfer); },
+                  [&] { request->closed = true; });
   request->readOffset = 0;
+  if (!request->reply.complete) lastError = request->reply.error;
   return request->reply.complete;
 }
 
@@ -223,6 +231,9 @@ bool InternetCloseHandle(HINTERNET handle) {
   auto found = openHandles.find(handle);
   if (found == openHandles.end()) return false;
   closing = std::move(found->second);
+  closing->closed = true;
   openHandles.erase(found);
   return true;
 }
+
+DWORD GetLastError() { return lastError; }

@@ -13,6 +13,21 @@ using HINTERNET = void*;
 using DWORD = std::uint32_t;
 using INTERNET_PORT = std::uint16_t;
 
+// Why the last call of this thread failed; set by HttpSendRequestA when no whole reply came.
+DWORD GetLastError();
+constexpr DWORD ERROR_INTERNET_TIMEOUT = 12002;
+constexpr DWORD ERROR_INTERNET_NAME_NOT_RESOLVED = 12007;
+constexpr DWORD ERROR_INTERNET_OPERATION_CANCELLED = 12017;  // its handle was closed meanwhile
+constexpr DWORD ERROR_INTERNET_CANNOT_CONNECT = 12029;
+constexpr DWORD ERROR_INTERNET_CONNECTION_ABORTED = 12030;
+constexpr DWORD ERROR_INTERNET_CONNECTION_RESET = 12031;
+constexpr DWORD ERROR_INTERNET_SEC_CERT_DATE_INVALID = 12037;
+constexpr DWORD ERROR_INTERNET_SEC_CERT_CN_INVALID = 12038;
+constexpr DWORD ERROR_INTERNET_INVALID_CA = 12045;
+constexpr DWORD ERROR_HTTP_INVALID_SERVER_RESPONSE = 12152;
+constexpr DWORD ERROR_HTTP_REDIRECT_FAILED = 12156;
+constexpr DWORD ERROR_INTERNET_SECURITY_CHANNEL_ERROR = 12157;
+
 // Access types of InternetOpenA.
 constexpr DWORD INTERNET_OPEN_TYPE_DIRECT = 1;
 constexpr DWORD INTERNET_OPEN_TYPE_PROXY = 3;
@@ -71,9 +86,11 @@ HINTERNET HttpOpenRequestA(HINTERNET connect, const char* verb, const char* obje
 bool InternetSetOptionA(HINTERNET handle, DWORD option, const void* buffer, DWORD length);
 
 // Sends the request: the header lines as given and in their order (headersLength bytes, or up to
-// the NUL when it is 0xFFFFFFFF) after the Host and User-Agent lines, then the body. Follows
-// redirects unless told not to. Blocks until the whole reply is read (the body is kept up to
-// 64 MiB); true when a reply arrived in full.
+// the NUL when it is 0xFFFFFFFF) after the Host and User-Agent lines, then the body (for every
+// verb, HEAD included). Follows redirects unless told not to. Blocks until the whole reply is read
+// (the body is kept up to 64 MiB); true when a reply arrived in full, else GetLastError says why.
+// Closing the request handle or one of its parents from another thread ends the call
+// (ERROR_INTERNET_OPERATION_CANCELLED).
 bool HttpSendRequestA(HINTERNET request, const char* headers, DWORD headersLength,
                       const void* optional, DWORD optionalLength);
 
@@ -85,5 +102,5 @@ bool InternetReadFile(HINTERNET request, void* buffer, DWORD toRead, DWORD* read
 // reply headers arrived or they do not fit (then *length is the size needed).
 bool HttpQueryInfoA(HINTERNET request, DWORD infoLevel, void* buffer, DWORD* length, DWORD* index);
 
-// Frees a handle; false when it is not an open handle.
+// Frees a handle, ending a request still running on it; false when it is not an open handle.
 bool InternetCloseHandle(HINTERNET handle);

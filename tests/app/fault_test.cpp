@@ -47,6 +47,15 @@ class Faults : public WindowFixture {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   }
 
+  // text with its "@" replaced by how the boxes name the service.
+  std::string ServiceNamed(std::string text) const {
+    std::size_t at = text.find('@');
+    if (at != std::string::npos) {
+      text.replace(at, 1, "步数服务（127.0.0.1:" + std::to_string(server_.port()) + "）");
+    }
+    return text;
+  }
+
   test_support::CaptureServer server_;
 };
 
@@ -65,7 +74,7 @@ TEST_F(Faults, EachBrokenReplyGivesAtMostOneBoxAndSavesOnlyARealSuccess) {
   dripped.fillerBytes = 1000;
   dripped.drip = std::chrono::milliseconds(1000);
   ScriptedReply redirectLoop =
-      Raw("HTTP/1.1 302 Found\r\nLocation: /api/mi\r\nContent-Length: 0\r\n\r\n");
+      Raw("HTTP/1.1 302 Found\r\nLocation: /api/mi\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
   // gzip of {"msg":"ok"}, sent although the request asked for no encoding.
   const std::string gzipped(
       "\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\xff\xab\x56\xca\x2d\x4e\x57\xb2\x52\xca\xcf\x56\xaa"
@@ -75,21 +84,21 @@ TEST_F(Faults, EachBrokenReplyGivesAtMostOneBoxAndSavesOnlyARealSuccess) {
   const struct {
     const char* name;
     ScriptedReply reply;
-    const char* shown;  // UTF-8 text of the one box
+    const char* shown;  // UTF-8 text of the one box; "@" stands for the service and its host
     bool saves;
   } cases[] = {
-      {"reset in the middle of the body", resetMidBody, "", false},
-      {"body dripped one byte a second", dripped, "", false},
+      {"reset in the middle of the body", resetMidBody, "@的回复中断或有误，请稍后再试。", false},
+      {"body dripped one byte a second", dripped, "@没有及时应答，请稍后再试。", false},
       {"headers without their final empty line", Raw("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n"),
-       "", false},
+       "@的回复中断或有误，请稍后再试。", false},
       {"invalid UTF-8 before the text", HttpReply(200, "{\"msg\":\"\xFF数据提交成功\"}"),
        "?数据提交成功", false},
       {"UTF-8 byte-order mark", HttpReply(200, "\xEF\xBB\xBF" + success), "数据提交成功", true},
       {"chunked reply", Raw(ChunkedHead() + "8\r\n{\"msg\":\"\r\n14\r\n数据提交成功\"}\r\n0\r\n\r\n"),
        "数据提交成功", true},
       {"compressed reply nobody asked for",
-       HttpReply(200, gzipped, {"Content-Encoding: gzip"}), "", false},
-      {"redirect loop", redirectLoop, "", false},
+       HttpReply(200, gzipped, {"Content-Encoding: gzip"}), "@的回复中没有消息（HTTP 200）。", false},
+      {"redirect loop", redirectLoop, "@把请求转向了别处（HTTP 302），未予跟随。", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -100,7 +109,7 @@ TEST_F(Faults, EachBrokenReplyGivesAtMostOneBoxAndSavesOnlyARealSuccess) {
     std::printf("%-40s box \"%s\" after %.2f s\n", c.name,
                 messages.empty() ? "(none)" : Utf8FromGbk(messages[0].text).c_str(), seconds);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, G(c.shown));
+    EXPECT_EQ(messages[0].text, G(ServiceNamed(c.shown).c_str()));
     EXPECT_LT(seconds, kReceiveTimeoutMs / 1000.0 + 3);
     if (c.saves) {
       EXPECT_NE(SettingsFileBytes().find(G("帐号=walker")), std::string::npos);
@@ -119,7 +128,7 @@ TEST_F(Faults, AHugeBodyKeepsMemoryBounded) {
   std::printf("200 MiB body: box after %.2f s, peak resident %ld MiB\n", seconds,
               usage.ru_maxrss / 1024);
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].text, "");
+  EXPECT_EQ(messages[0].text, G(ServiceNamed("@的回复中断或有误，请稍后再试。").c_str()));
   // The body stops at 64 MiB, which passes through a few whole copies on its way (body, stream,
   // UTF-16, GBK); all 200 MiB held that way would need well over 1 GiB.
   EXPECT_LT(usage.ru_maxrss / 1024, 768);

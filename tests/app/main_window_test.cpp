@@ -55,6 +55,22 @@ TEST_F(MainWindowBehaviour, TypingAnUpperBoundAboveTheLimitWarnsFromTheKeyThatCr
     SetBox("编辑框_随机大", c.value);
     EXPECT_EQ(messages.size(), c.warns ? 1u : 0u) << c.value;
   }
+
+  // One more digit after the limit warns at once, and every further change above it again.
+  SetBox("编辑框_随机大", "98800");
+  messages.clear();
+  const struct {
+    int key;
+    const char* after;
+    size_t warningsSoFar;
+  } edits[] = {{'0', "988000", 1}, {'1', "9880001", 2}, {Qt::Key_Backspace, "988000", 3},
+               {Qt::Key_Backspace, "98800", 3}};
+  for (const auto& edit : edits) {
+    QTest::keyClick(high, static_cast<Qt::Key>(edit.key));
+    Settle();
+    EXPECT_EQ(Box("编辑框_随机大"), edit.after);
+    EXPECT_EQ(messages.size(), edit.warningsSoFar) << edit.after;
+  }
 }
 
 TEST_F(MainWindowBehaviour, StoredUpperBoundAboveTheLimitWarnsBeforeTheFirstDraw) {
@@ -93,6 +109,14 @@ TEST_F(MainWindowBehaviour, DrawsWithinTheRangeAndStoresItAsTyped) {
               IniLines({"[用户信息]", (std::string("随机小=") + c.low).c_str(),
                         (std::string("随机大=") + c.high).c_str()}));
   }
+}
+
+TEST_F(MainWindowBehaviour, AStoredEmptyUpperBoundKeepsTheFormsBoundAndStoresIt) {
+  WriteSettingsFile(IniLines({"[用户信息]", "随机小=5", "随机大="}));
+  StartMainWindow();
+  EXPECT_EQ(Box("编辑框_随机大"), "98800");
+  EXPECT_EQ(SettingsFileBytes(), IniLines({"[用户信息]", "随机小=5", "随机大=98800"}));
+  EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(MainWindowBehaviour, StoredValuesFillTheBoxesAtStart) {

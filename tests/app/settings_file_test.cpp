@@ -44,6 +44,17 @@ TEST_F(SettingsFile, FirstStartThenSubmissionGivesTheKnownLayout) {
   EXPECT_TRUE(PathExists(DataDirectory));  // a folder counts
 }
 
+TEST_F(SettingsFile, AHomeGbkCannotNameKeepsItsSettingsOnADriveOfItsOwn) {
+  const std::u8string name = u8"jörg";
+  std::filesystem::create_directories(root / "home" / name);
+  SaveEnv("HOME", (root / "home" / name).string());
+  FirstStart();
+  EXPECT_EQ(DataDirectory, "Y:\\\\Vormeth");
+  EXPECT_EQ(
+      FileBytes((std::filesystem::path("home") / name / "Documents/Vormeth/user.ini").string()),
+      "[用户信息]\r\n随机小=0\r\n随机大=98800\r\n");
+}
+
 TEST_F(SettingsFile, EnsureDirectoryPathNeedsADriveLetter) {
   EXPECT_TRUE(EnsureDirectoryPath("Z:\\a\\b\\user.ini"));
   EXPECT_TRUE(std::filesystem::is_directory(root / "a/b"));

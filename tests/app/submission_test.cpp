@@ -1,10 +1,12 @@
 // 更新步数 against the real step service on loopback (its certificate issued by the build's local
 // authority, which the utility trusts), and against scripted replies.
 #include <QApplication>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "forms/forms.h"
@@ -134,15 +136,43 @@ TEST_F(Submission, PasswordsAndAccountsReachTheServiceAsTyped) {
   EXPECT_EQ(Box("编辑框_密码"), G("a&b#c+d%e f"));
 }
 
-TEST_F(Submission, NoServiceShowsOneEmptyBoxAndChangesNothing) {
+// Without a reply the box says what failed and where; nothing is saved.
+TEST_F(Submission, NoReplySaysWhatFailedAndChangesNothing) {
   // A port nobody listens on: the capture server's, once it is gone.
-  int closedPort = test_support::CaptureServer().port();
-  AimStepServiceForTesting("127.0.0.1:" + std::to_string(closedPort));
+  const std::string closed = "127.0.0.1:" + std::to_string(test_support::CaptureServer().port());
+  test_support::TestAuthority stranger;
+  test_support::CaptureServer untrusted(test_support::CaptureServer::Transport::Https, stranger);
+  const std::string foreign = "127.0.0.1:" + std::to_string(untrusted.port());
+  // Dribbles its reply fast enough for the receive time-out, too slowly for the deadline.
+  test_support::CaptureServer dribbling;
+  test_support::ScriptedReply dribble{"HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n"};
+  dribble.fillerBytes = 100000;
+  dribble.drip = std::chrono::milliseconds(5);
+  dribbling.SetDefaultReply(dribble);
+  const std::string slow = "127.0.0.1:" + std::to_string(dribbling.port());
+  LimitSubmissionForTesting(1500);
+
+  const struct {
+    std::string host;
+    std::string shown;
+  } cases[] = {
+      {closed, "无法连接步数服务（" + closed + "），请检查网络后再试。"},
+      {foreign, "步数服务（" + foreign + "）的证书不受信任，步数没有发送。"},
+      {slow, "步数服务（" + slow + "）没有及时应答，请稍后再试。"},
+  };
   StartMainWindow();
   const std::string before = SettingsFileBytes();
-  Submit("runner", "secret", "100");
-  ExpectOneBox("");
-  EXPECT_EQ(SettingsFileBytes(), before);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.host);
+    AimStepServiceForTesting(c.host);
+    auto start = std::chrono::steady_clock::now();
+    Submit("runner", "secret", "100");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    ExpectOneBox(G(c.shown.c_str()));
+    EXPECT_EQ(SettingsFileBytes(), before);
+  }
+  EXPECT_TRUE(untrusted.Requests().empty());
+  LimitSubmissionForTesting(0);
 }
 
 TEST_F(Submission, OnlyTheExactSuccessTextSavesAndTheRequestIsAsSent) {
@@ -150,22 +180,24 @@ TEST_F(Submission, OnlyTheExactSuccessTextSavesAndTheRequestIsAsSent) {
   AimStepServiceForTesting("127.0.0.1:" + std::to_string(server.port()));
   StartMainWindow();
   const std::string before = SettingsFileBytes();
+  const std::string noMessage =
+      "步数服务（127.0.0.1:" + std::to_string(server.port()) + "）的回复中没有消息（HTTP 200）。";
   const struct {
     const char* body;
-    const char* shown;
+    std::string shown;
   } replies[] = {
       {"{\"code\":0,\"msg\":\"数据提交成功 \"}", "数据提交成功 "},
       {"{\"code\":0,\"msg\":\"数据提交成功。\"}", "数据提交成功。"},
       {"{\"msg\":0}", "0"},
-      {"{\"message\":\"数据提交成功\"}", ""},
-      {"not json", ""},
+      {"{\"message\":\"数据提交成功\"}", noMessage},
+      {"not json", noMessage},
       {"{\"msg\":\"한국 ok\"}", "?? ok"},  // characters GBK lacks
   };
   for (const auto& reply : replies) {
     SCOPED_TRACE(reply.body);
     server.Script(test_support::HttpReply(200, reply.body));
     Submit("a", "b", "123");
-    ExpectOneBox(G(reply.shown));
+    ExpectOneBox(G(reply.shown.c_str()));
     EXPECT_EQ(SettingsFileBytes(), before);
   }
   const std::string url = server.Url("/api/mi?user=a&password=b&step=123");
@@ -177,6 +209,37 @@ TEST_F(Submission, OnlyTheExactSuccessTextSavesAndTheRequestIsAsSent) {
   Submit("a", "b", "123");
   ExpectOneBox(G(kSubmitted));
   EXPECT_NE(SettingsFileBytes().find(G("帐号=a\r\n")), std::string::npos);
+}
+
+// Closing MainWindow while the request runs ends the request and closes the window: no box, no
+// settings written, and no wait for the reply.
+TEST_F(Submission, ClosingMainWindowEndsTheRequest) {
+  test_support::CaptureServer server;
+  test_support::ScriptedReply late = test_support::HttpReply(200, "{\"msg\":\"数据提交成功\"}");
+  late.delay = std::chrono::milliseconds(20000);
+  server.SetDefaultReply(late);
+  AimStepServiceForTesting("127.0.0.1:" + std::to_string(server.port()));
+
+  const struct {
+    const char* how;
+    std::function<void()> close;
+  } cases[] = {
+      {"close button", [] { QTest::mouseClick(ControlWidget("MainWindow", "图形按钮_关闭"), Qt::LeftButton); }},
+      {"Esc", [] { QTest::keyClick(WindowWidget("MainWindow"), Qt::Key_Escape); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.how);
+    StartMainWindow();
+    const std::string before = SettingsFileBytes();
+    QTimer::singleShot(300, c.close);
+    auto start = std::chrono::steady_clock::now();
+    Submit("a", "b", "1");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    Settle();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_FALSE(IsWindowLoaded(MainWindow));
+    EXPECT_EQ(SettingsFileBytes(), before);
+  }
 }
 
 TEST_F(Submission, WindowsKeepPaintingWithABusyCursorWhileTheRequestRuns) {

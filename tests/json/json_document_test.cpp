@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <utility>
+
 namespace {
 
 const Text kReply = "{\"code\":0,\"msg\":\"数据提交成功\",\"data\":{\"step\":12345}}";
@@ -30,7 +33,6 @@ TEST(JsonDocument, ReadsTheReplyMessage) {
     document.Parse(c.reply);
     EXPECT_EQ(document.GetText("msg"), c.msg);
     EXPECT_EQ(document.GetText("msg"), c.msg);  // read twice, as the submission flow does
-    document.Destroy();
   }
 }
 
@@ -81,7 +83,7 @@ TEST(JsonDocument, ParseErrorDescribesASyntaxError) {
   EXPECT_EQ(error.line, 0);
 
   // Without an engine nothing is touched.
-  document.Destroy();
+  JsonDocument holder = std::move(document);
   error.description = "kept";
   EXPECT_FALSE(document.Parse(kReply, false, &error));
   EXPECT_EQ(error.description, "kept");
@@ -151,7 +153,7 @@ TEST(JsonDocument, GetTextForms) {
 TEST(JsonDocument, NewDocumentIsAnEmptyObject) {
   JsonDocument document;
   EXPECT_EQ(document.ToText(), "{}");
-  EXPECT_EQ(document.name, "da");
+  EXPECT_EQ(document.Name(), "da");
   document.SetValue("k", "v");
   EXPECT_TRUE(document.Clear());
   EXPECT_EQ(document.ToText(), "{}");
@@ -160,14 +162,20 @@ TEST(JsonDocument, NewDocumentIsAnEmptyObject) {
 TEST(JsonDocument, CopySharesTheValue) {
   auto document = std::make_unique<JsonDocument>();
   ASSERT_TRUE(document->Parse(kReply));
-  std::unique_ptr<JsonDocument> copy = document->Copy();
-  EXPECT_EQ(copy->name, "da");
-  EXPECT_EQ(copy->GetEngine(), document->GetEngine());
+  JsonDocument copy = document->Copy();
+  EXPECT_EQ(copy.Name(), "da");
+  EXPECT_EQ(copy.GetEngine(), document->GetEngine());
   document->SetValue("msg", "changed");
-  EXPECT_EQ(copy->GetText("msg"), "changed");
-  document->Destroy();
+  EXPECT_EQ(copy.GetText("msg"), "changed");
   document.reset();
-  EXPECT_EQ(copy->GetText("data.step"), "12345");  // the engine lives on in the copy
+  EXPECT_EQ(copy.GetText("data.step"), "12345");  // the engine lives on in the copy
+
+  // A new document's engine, made on first need, is shared all the same.
+  JsonDocument fresh;
+  JsonDocument freshCopy = fresh.Copy();
+  freshCopy.SetValue("k", "v");
+  EXPECT_EQ(fresh.ToText(), "{\"k\":\"v\"}");
+  EXPECT_EQ(fresh.GetEngine(), freshCopy.GetEngine());
 }
 
 TEST(JsonDocument, SetValueKeepsTextByteForByte) {
@@ -212,6 +220,37 @@ TEST(JsonDocument, SetValueAsJsonMergesIntoObjects) {
     SCOPED_TRACE(testing::Message() << c.path << " = " << c.value);
     document.SetValue(c.path, c.value, true);
     EXPECT_EQ(document.GetJson(c.path), c.json);
+  }
+}
+
+TEST(JsonDocument, SetJsonAssignsTheValueOfTheText) {
+  const struct {
+    const char* path;
+    const char* json;
+    bool result;        // the assigned value as a boolean
+    const char* after;  // GetJson of the path afterwards
+  } cases[] = {
+      {"n", "{\"k\":[1,\"x\"]}", true, "{\"k\":[1,\"x\"]}"},
+      {"o", "{\"k\":2}", true, "{\"k\":2}"},  // replaces: no merge, keep is gone
+      {"o.k", "[1,2]", true, "[1,2]"},
+      {"n", "0", false, "0"},  // stored, though 0 reads false
+      {"n", "null", false, "null"},
+      {"", "[1]", true, "[1]"},  // the whole document
+      // A string literal's content is evaluated once more, as script.
+      {"s", "\"abc\"", false, "\"old\""},  // abc names nothing: fails, s stays
+      {"s", "\"'abc'\"", false, "\"abc\""},
+      {"s", "\"1+2\"", true, "3"},
+      {"s", "", false, ""},                // eval() gives undefined
+      {"s", "{\"a\":", false, "\"old\""},  // does not compile: s stays
+      {"missing.x", "1", false, ""},
+      {"da.n", "1", false, ""},  // a new member needs the relative path
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.path << " = " << c.json);
+    JsonDocument document;
+    ASSERT_TRUE(document.Parse("{\"o\":{\"keep\":1},\"s\":\"old\"}"));
+    EXPECT_EQ(document.SetJson(c.path, c.json), c.result);
+    EXPECT_EQ(document.GetJson(c.path), c.after);
   }
 }
 
@@ -292,11 +331,53 @@ TEST(JsonDocument, ArrayItems) {
   EXPECT_EQ(document.GetItemText(1, "a"), "five");
   EXPECT_FALSE(document.SetItem(0, "missing", "x"));
 
-  std::unique_ptr<JsonDocument> item = document.GetItemDocument(2, "a");
-  EXPECT_EQ(item->ToText(), "{\"k\":true}");
+  EXPECT_EQ(document.GetItemDocument(2, "a").ToText(), "{\"k\":true}");
 
   document.RemoveItem(0, "a");
   EXPECT_EQ(document.GetJson("a"), "[\"five\",{\"k\":true}]");
+}
+
+TEST(JsonDocument, GetItemDocument) {
+  JsonDocument document;
+  ASSERT_TRUE(
+      document.Parse("{\"a\":[[1,2],[{\"k\":\"v\"}]],\"m\":[{\"tags\":[\"p\",\"q\"]}],\"o\":{\"0\":"
+                     "1},\"s\":\"t\"}"));
+  const struct {
+    int index;
+    const char* path;
+    const char* item;  // ToText of the new document
+    int type;
+  } cases[] = {
+      {0, "a", "[1,2]", kJsonArray},
+      {1, "a", "[{\"k\":\"v\"}]", kJsonArray},
+      {0, "a[1]", "{\"k\":\"v\"}", kJsonObject},  // items of nested arrays
+      {1, "a[0]", "2", kJsonNumber},
+      // The item's JSON goes through Parse, whose eval runs a string's content as script: q
+      // names nothing, so the document is null.
+      {1, "m[0].tags", "null", kJsonMissing},
+      {2, "a", "", kJsonMissing},  // out of range: undefined
+      {-1, "a", "", kJsonMissing},
+      {0, "o", "1", kJsonNumber},  // no array: the object's member of that name
+      {0, "missing", "", kJsonMissing},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.path << "[" << c.index << "]");
+    JsonDocument item = document.GetItemDocument(c.index, c.path);
+    EXPECT_EQ(item.ToText(), c.item);
+    EXPECT_EQ(item.GetType(), c.type);
+  }
+
+  // The new document has an engine of its own: changes reach neither way.
+  JsonDocument item = document.GetItemDocument(1, "a");
+  EXPECT_NE(item.GetEngine(), document.GetEngine());
+  item.SetItem(0, "", "changed");
+  document.SetValue("a[1][0].k", "also changed");
+  EXPECT_EQ(item.ToText(), "[\"changed\"]");
+  EXPECT_EQ(document.GetJson("a[1]"), "[{\"k\":\"also changed\"}]");
+
+  // A stored backslash is read as a script escape on its way into the new document.
+  document.SetValue("a[1][0].k", "x\\ny");
+  EXPECT_EQ(document.GetItemDocument(0, "a[1]").GetText("k"), "x\ny");
 }
 
 TEST(JsonDocument, LeafValues) {
@@ -321,14 +402,13 @@ TEST(JsonDocument, LeafValues) {
 TEST(JsonDocument, GetDocumentIsIndependent) {
   JsonDocument document;
   ASSERT_TRUE(document.Parse(kReply));
-  std::unique_ptr<JsonDocument> data = document.GetDocument("data");
-  EXPECT_EQ(data->ToText(), document.GetJson("data"));
-  EXPECT_TRUE(data->SetNumber("step", 1));
+  JsonDocument data = document.GetDocument("data");
+  EXPECT_EQ(data.ToText(), document.GetJson("data"));
+  EXPECT_TRUE(data.SetNumber("step", 1));
   EXPECT_EQ(document.GetText("data.step"), "12345");
-  EXPECT_EQ(data->GetNumber("step"), 1);
+  EXPECT_EQ(data.GetNumber("step"), 1);
 
-  std::unique_ptr<JsonDocument> missing = document.GetDocument("missing");
-  EXPECT_EQ(missing->GetType(), kJsonMissing);
+  EXPECT_EQ(document.GetDocument("missing").GetType(), kJsonMissing);
 }
 
 TEST(JsonDocument, NumbersAndDeletion) {
@@ -348,9 +428,12 @@ TEST(JsonDocument, NumbersAndDeletion) {
   EXPECT_FALSE(document.DeleteValue("missing.deeper"));
 }
 
+// A document moved from holds no engine, just as one whose engine could not be made.
 TEST(JsonDocument, WithoutEngineEverythingFails) {
   JsonDocument document;
-  document.Destroy();
+  JsonDocument holder = std::move(document);
+  EXPECT_EQ(holder.ToText(), "{}");
+  EXPECT_EQ(document.Copy().GetEngine(), nullptr);
   EXPECT_EQ(document.GetEngine(), nullptr);
   EXPECT_FALSE(document.Parse(kReply));
   EXPECT_EQ(document.GetText("msg"), "");
@@ -361,8 +444,7 @@ TEST(JsonDocument, WithoutEngineEverythingFails) {
   TextArray names = {"stale"};
   EXPECT_EQ(document.GetNames(&names), 0);
   EXPECT_TRUE(names.empty());
-  std::unique_ptr<JsonDocument> sub = document.GetDocument("k");
-  EXPECT_EQ(sub->GetType(), kJsonMissing);
+  EXPECT_EQ(document.GetDocument("k").GetType(), kJsonMissing);
 }
 
 }  // namespace

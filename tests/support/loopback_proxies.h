@@ -2,8 +2,7 @@
 // the traffic to targets on the loopback interface (other targets are refused).
 //
 //   test_support::HttpProxy proxy;
-//   WebRequest(server.Url("/p"), 0, "", nullptr, nullptr, "", nullptr, false, nullptr,
-//              proxy.Address());
+//   WebRequest(server.Url("/p"), {.proxy = proxy.Address()});
 //   proxy.Requests()[0]  // "CONNECT 127.0.0.1:<port> HTTP/1.1\r\n..." for https
 #pragma once
 

@@ -48,7 +48,7 @@ TEST_F(WebRequestTest, StepServiceCallSendsExactlyTheDefaultHeaders) {
   server.Script(HttpReply(200, "{\"msg\":\"ok\"}"));
   const Text url = server.Url("/api/mi?user=u&password=p&step=1");
 
-  ByteSet body = WebRequest(url, 0);
+  ByteSet body = WebRequest(url);
 
   EXPECT_EQ(AsText(body), "{\"msg\":\"ok\"}");
   ASSERT_EQ(server.Requests().size(), 1u);
@@ -67,7 +67,7 @@ TEST_F(WebRequestTest, StepServiceCallSendsExactlyTheDefaultHeaders) {
 TEST_F(WebRequestTest, MethodsBodiesAndHeadersOnTheWire) {
   struct Case {
     const char* name;
-    int method;
+    Verb method;
     Text postText;
     ByteSet postBytes;
     Text extraHeaders;
@@ -85,29 +85,34 @@ TEST_F(WebRequestTest, MethodsBodiesAndHeadersOnTheWire) {
                     language = "Accept-Language: zh-cn";
   // clang-format off
   const Case cases[] = {
-      {"post", 1, "a=1", {}, "", "POST /p ",
+      {"post", Verb::Post, "a=1", {}, "", "POST /p ",
        {ua, accept, referer, language, form}, "a=1", TextToBytes("a=1")},
-      {"post bytes win", 1, "a=1", TextToBytes("b=2"), "", "POST /p ",
+      {"post bytes win", Verb::Post, "a=1", TextToBytes("b=2"), "", "POST /p ",
        {ua, accept, referer, language, form}, "b=2", TextToBytes("b=2")},
-      {"post own type", 1, "", {}, "content-type: text/plain", "POST /p ",
+      {"post own type", Verb::Post, "", {}, "content-type: text/plain", "POST /p ",
        {ua, "Content-Type: text/plain", accept, referer, language}, "", {}},
-      {"method 8", 8, "a=1", {}, "", "GET /p ", {ua, accept, referer, language}, "", {}},
-      {"method -1", -1, "a=1", {}, "", "GET /p ", {ua, accept, referer, language}, "", {}},
-      {"get ignores body", 0, "a=1", TextToBytes("b=2"), "", "GET /p ",
+      {"verb 8", static_cast<Verb>(8), "a=1", {}, "", "GET /p ", {ua, accept, referer, language}, "", {}},
+      {"verb -1", static_cast<Verb>(-1), "a=1", {}, "", "GET /p ", {ua, accept, referer, language}, "", {}},
+      {"get ignores body", Verb::Get, "a=1", TextToBytes("b=2"), "", "GET /p ",
        {ua, accept, referer, language}, "", TextToBytes("b=2")},
-      {"put", 3, "a=1", {}, "", "PUT /p ", {ua, accept, referer, language}, "a=1",
+      {"put", Verb::Put, "a=1", {}, "", "PUT /p ", {ua, accept, referer, language}, "a=1",
        TextToBytes("a=1")},
-      {"delete", 5, "", {}, "", "DELETE /p ", {ua, accept, referer, language}, "", {}},
-      {"user agent line", 0, "", {}, "user-agent: Foo", "GET /p ",
+      {"head carries its body", Verb::Head, "a=1", {}, "", "HEAD /p ",
+       {ua, accept, referer, language}, "a=1", TextToBytes("a=1")},
+      {"delete", Verb::Delete, "", {}, "", "DELETE /p ", {ua, accept, referer, language}, "", {}},
+      {"user agent line", Verb::Get, "", {}, "user-agent: Foo", "GET /p ",
        {"User-Agent: Foo", accept, referer, language}, "", {}},
-      {"no defaults", 0, "", {}, "X-A: 1\r\nx-b: 2", "GET /p ", {ua, "X-A: 1", "X-B: 2"}, "", {},
+      {"no defaults", Verb::Get, "", {}, "X-A: 1\r\nx-b: 2", "GET /p ", {ua, "X-A: 1", "X-B: 2"}, "", {},
        false},
   };
   // clang-format on
   for (const Case& c : cases) {
     ByteSet postBytes = c.postBytes;
-    WebRequest(url, c.method, c.postText, nullptr, nullptr, c.extraHeaders, nullptr, false,
-               &postBytes, "", true, c.addDefaultHeaders);
+    WebRequest(url, {.method = c.method,
+                     .postText = c.postText,
+                     .extraHeaders = c.extraHeaders,
+                     .postBytes = &postBytes,
+                     .addDefaultHeaders = c.addDefaultHeaders});
     Captured sent = Dissect(server.Requests().back());
     EXPECT_EQ(sent.requestLine.rfind(c.requestLineStart, 0), 0u)
         << c.name << ": " << sent.requestLine;
@@ -124,12 +129,33 @@ TEST_F(WebRequestTest, MethodsBodiesAndHeadersOnTheWire) {
 
 TEST_F(WebRequestTest, AgentFromUnnormalisedBlockIsValueAfterFirstColon) {
   CaptureServer server(CaptureServer::Transport::Http);
-  WebRequest(server.Url("/"), 0, "", nullptr, nullptr, "Accept: x\r\nuser-agent: Foo", nullptr,
-             false, nullptr, "", true, true, false);
+  WebRequest(server.Url("/"),
+             {.extraHeaders = "Accept: x\r\nuser-agent: Foo", .normaliseHeaderNames = false});
   Captured sent = Dissect(server.Requests().at(0));
   // curl leaves its own agent line out as the block has one; the block goes as given.
   EXPECT_EQ(sent.headers[1], "Accept: x");
   EXPECT_EQ(sent.headers[2], "user-agent: Foo");
+}
+
+TEST_F(WebRequestTest, UnnormalisedLinesWithoutAColonGoAsGiven) {
+  CaptureServer server(CaptureServer::Transport::Http);
+  const struct {
+    Text block;
+    std::vector<std::string> linesAfterHost;
+  } cases[] = {
+      {"X-A: 1\r\nbare line\r\nX-B: 2", {"User-Agent: " + kDefaultAgent, "X-A: 1", "bare line", "X-B: 2"}},
+      {"bare first\r\nX-A: 1", {"User-Agent: " + kDefaultAgent, "bare first", "X-A: 1"}},
+      {"bare first\r\nUser-Agent: Foo", {"bare first", "User-Agent: Foo"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.block);
+    WebRequest(server.Url("/"),
+               {.extraHeaders = c.block, .addDefaultHeaders = false, .normaliseHeaderNames = false});
+    std::vector<std::string> sent = Dissect(server.Requests().back()).headers;
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent[0].rfind("Host: ", 0), 0u);
+    EXPECT_EQ(std::vector<std::string>(sent.begin() + 1, sent.end()), c.linesAfterHost);
+  }
 }
 
 TEST_F(WebRequestTest, ReplyCookiesAreCollectedAndMerged) {
@@ -142,19 +168,20 @@ TEST_F(WebRequestTest, ReplyCookiesAreCollectedAndMerged) {
   server.Script(HttpReply(200, "three"));
 
   Text returned = "stale", headers;
-  EXPECT_EQ(AsText(WebRequest(server.Url("/cookies/a"), 0, "", nullptr, &returned, "", &headers)),
+  EXPECT_EQ(AsText(WebRequest(server.Url("/cookies/a"),
+                              {.returnedCookies = &returned, .returnedHeaders = &headers})),
             "one");
   EXPECT_EQ(returned, "sid=abc; lang=zh");
   EXPECT_EQ(headers.rfind("HTTP/1.1 200 OK\r\n", 0), 0u);
   EXPECT_EQ(headers.substr(headers.size() - 4), "\r\n\r\n");
 
   Text cookies = "a=1; sid=old";
-  WebRequest(server.Url("/cookies/b"), 0, "", &cookies, &returned);
+  WebRequest(server.Url("/cookies/b"), {.cookies = &cookies, .returnedCookies = &returned});
   EXPECT_EQ(Dissect(server.Requests()[1]).headers.back(), "Cookie: a=1; sid=old");
   EXPECT_EQ(returned, "sid=abc; lang=zh; a=1");
   EXPECT_EQ(cookies, returned);
 
-  WebRequest(server.Url("/none"), 0, "", nullptr, &returned);
+  WebRequest(server.Url("/none"), {.returnedCookies = &returned});
   EXPECT_EQ(returned, "");
 }
 
@@ -174,19 +201,19 @@ TEST_F(WebRequestTest, GivenCookiesKeepTheRequestOffTheSharedStore) {
   EXPECT_EQ(cookieLines(1), std::vector<std::string>{"Cookie: kept=1"});
 
   Text given = "";
-  WebRequest(server.Url("/store/c"), 0, "", &given);
+  WebRequest(server.Url("/store/c"), {.cookies = &given});
   EXPECT_TRUE(cookieLines(2).empty());
 
   given = "";
   server.Script(HttpReply(200, "", {"Set-Cookie: given=1; Path=/given"}));
   Text returned;
-  WebRequest(server.Url("/given/a"), 0, "", &given, &returned);
+  WebRequest(server.Url("/given/a"), {.cookies = &given, .returnedCookies = &returned});
   EXPECT_EQ(returned, "given=1");
   WebRequest(server.Url("/given/b"));
   EXPECT_TRUE(cookieLines(4).empty());
 
   given = "Cookie: whole=1";
-  WebRequest(server.Url("/given/c"), 0, "", &given);
+  WebRequest(server.Url("/given/c"), {.cookies = &given});
   EXPECT_EQ(cookieLines(5), std::vector<std::string>{"Cookie: whole=1"});
 }
 
@@ -196,8 +223,7 @@ TEST_F(WebRequestTest, ProxiesCarryTheRequest) {
   test_support::HttpProxy httpProxy;
   test_support::SocksProxy socksProxy;
   auto through = [](const Text& url, const Text& proxy, bool socks) {
-    return AsText(WebRequest(url, 0, "", nullptr, nullptr, "", nullptr, false, nullptr, proxy, true,
-                             true, true, socks));
+    return AsText(WebRequest(url, {.proxy = proxy, .proxyIsSocks = socks}));
   };
 
   EXPECT_EQ(through(http.Url("/plain"), httpProxy.Address(), false), "ok");
@@ -224,8 +250,8 @@ TEST_F(WebRequestTest, UnreachableServerGivesEmptyBodyAndBlankHeaders) {
     port = closed.port();
   }
   Text returnedCookies = "stale", returnedHeaders;
-  ByteSet body = WebRequest("http://127.0.0.1:" + std::to_string(port) + "/", 0, "", nullptr,
-                            &returnedCookies, "", &returnedHeaders);
+  ByteSet body = WebRequest("http://127.0.0.1:" + std::to_string(port) + "/",
+                            {.returnedCookies = &returnedCookies, .returnedHeaders = &returnedHeaders});
   EXPECT_TRUE(body.empty());
   EXPECT_EQ(returnedHeaders, BlankText(5000));
   EXPECT_EQ(returnedCookies, "");
@@ -240,8 +266,12 @@ TEST_F(WebRequestTest, UpperCaseSchemeCountsAsHttps) {
 TEST_F(WebRequestTest, RequestThatCannotBeSetUpLeavesOutParametersAlone) {
   Text cookies = "a=1", returnedCookies = "kept", returnedHeaders = "kept";
   ByteSet postBytes;
-  ByteSet body = WebRequest("https:///no-host", 1, "x=1", &cookies, &returnedCookies, "",
-                            &returnedHeaders, false, &postBytes);
+  ByteSet body = WebRequest("https:///no-host", {.method = Verb::Post,
+                                                 .postText = "x=1",
+                                                 .cookies = &cookies,
+                                                 .returnedCookies = &returnedCookies,
+                                                 .returnedHeaders = &returnedHeaders,
+                                                 .postBytes = &postBytes});
   EXPECT_TRUE(body.empty());
   EXPECT_EQ(cookies, "a=1");
   EXPECT_EQ(returnedCookies, "kept");
@@ -253,8 +283,7 @@ TEST_F(WebRequestTest, UntrustedCertificateReachesNoRequest) {
   TestAuthority stranger;
   CaptureServer server(CaptureServer::Transport::Https, stranger);
   Text headers;
-  ByteSet body =
-      WebRequest(server.Url("/api/mi?password=secret"), 0, "", nullptr, nullptr, "", &headers);
+  ByteSet body = WebRequest(server.Url("/api/mi?password=secret"), {.returnedHeaders = &headers});
   EXPECT_TRUE(body.empty());
   EXPECT_EQ(headers, BlankText(5000));
   EXPECT_GE(server.Connections(), 1);
@@ -271,14 +300,12 @@ TEST_F(WebRequestTest, RedirectsAreFollowedExceptDownToHttp) {
   EXPECT_EQ(secure.Requests().size(), 2u);
 
   secure.Script(HttpReply(302, "moved", {"Location: " + secure.Url("/next")}));
-  EXPECT_EQ(AsText(WebRequest(secure.Url("/first"), 0, "", nullptr, nullptr, "", nullptr, true)),
-            "moved");
+  EXPECT_EQ(AsText(WebRequest(secure.Url("/first"), {.noAutoRedirect = true})), "moved");
   EXPECT_EQ(secure.Requests().size(), 3u);
 
   secure.Script(HttpReply(302, "moved", {"Location: " + plain.Url("/leak")}));
   Text headers;
-  EXPECT_EQ(AsText(WebRequest(secure.Url("/api/mi?password=secret"), 0, "", nullptr, nullptr, "",
-                              &headers)),
+  EXPECT_EQ(AsText(WebRequest(secure.Url("/api/mi?password=secret"), {.returnedHeaders = &headers})),
             "moved");
   EXPECT_EQ(headers.rfind("HTTP/1.1 302 Found\r\n", 0), 0u);
   EXPECT_TRUE(plain.Requests().empty());
@@ -322,7 +349,8 @@ TEST_F(WebRequestTest, OversizedReplyHeadersLeaveBlankHeadersAndNoCookies) {
   server.Script(HttpReply(
       200, "payload", {"Set-Cookie: sid=abc; Path=/big", "X-Filler: " + std::string(5000, 'f')}));
   Text cookies, headers;
-  ByteSet body = WebRequest(server.Url("/big"), 0, "", nullptr, &cookies, "", &headers);
+  ByteSet body =
+      WebRequest(server.Url("/big"), {.returnedCookies = &cookies, .returnedHeaders = &headers});
   EXPECT_EQ(AsText(body), "payload");
   EXPECT_EQ(headers, BlankText(5000));
   EXPECT_EQ(cookies, "");
@@ -337,7 +365,7 @@ TEST_F(WebRequestTest, ErrorStatusBodyIsReturnedAndResetGivesWhatArrived) {
   reset.ending = ScriptedReply::Ending::Reset;
   server.Script(reset);
   Text headers;
-  EXPECT_TRUE(WebRequest(server.Url("/y"), 0, "", nullptr, nullptr, "", &headers).empty());
+  EXPECT_TRUE(WebRequest(server.Url("/y"), {.returnedHeaders = &headers}).empty());
   EXPECT_EQ(headers, BlankText(5000));
 }
 
