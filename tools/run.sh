@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Runs the step updater against a local step service.
-# Installs what is missing and builds (tools/setup.sh); reuses the certificates made at configure
-# time (build/tls); creates build/service/steps.db with the account "demo" when there is none and
-# prints its password; starts build/bin/step-service in the background on the address update-steps
-# is built to call (127.0.0.1:8443 by default) and starts build/bin/update-steps. The service is
-# stopped again when the program ends.
+# Installs what is missing and builds the two programs it runs (tools/setup.sh); reuses the
+# certificates made at configure time (build/tls); creates build/service/steps.db with the account
+# "demo" when there is none and prints its password; starts build/bin/step-service in the
+# background on the address update-steps is built to call (127.0.0.1:8443 by default) and starts
+# build/bin/update-steps. The service is stopped again when the program ends.
 # Without a display the same runs under Xvfb (1920x1080x24): one submission (demo, its password,
 # 12345 steps) is driven with xdotool, the screen with the message box is saved to
 # build/screenshots/demo.png, and the steps the service recorded and the user.ini the program
@@ -27,7 +27,8 @@ while [ $# -gt 0 ]; do
 done
 cd "$(dirname "$0")/.."
 if [ -z "$build" ]; then
-  tools/setup.sh
+  # Only what runs here: the tests and benchmarks are tools/test.sh's to build.
+  tools/setup.sh --target update-steps --target step-service
   build=$PWD/build
 fi
 state=${state:-$build}

@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing, then configures and builds into build/.
-# Usage: tools/setup.sh [extra cmake -D options]
+# Usage: tools/setup.sh [--target NAME]... [extra cmake -D options]
+#   --target NAME  build only this target (and what it needs); may be given more than once.
+#                  Without it every target is built, tests and benchmarks included.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+targets=()
+while [ $# -gt 0 ] && [ "$1" = "--target" ]; do
+  targets+=(--target "${2:?--target needs a name}")
+  shift 2
+done
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
@@ -24,4 +32,4 @@ if [ ! -f build/build.ninja ]; then
 elif [ $# -gt 0 ]; then
   cmake -S . -B build "$@"
 fi
-cmake --build build
+cmake --build build "${targets[@]}"

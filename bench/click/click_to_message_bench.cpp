@@ -5,7 +5,6 @@
 #include <curl/curl.h>
 
 #include <QApplication>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -20,6 +19,7 @@
 #include "platform/toolkit/message_watch.h"
 #include "platform/toolkit/toolkit.h"
 #include "submit/step_service_testing.h"
+#include "tests/support/throwaway_home.h"
 
 namespace {
 
@@ -66,8 +66,8 @@ int main(int argc, char** argv) {
   const int runs = std::atoi(argv[4]);
   const char* caFile = argv[5];
 
-  QTemporaryDir home;
-  qputenv("HOME", home.path().toLocal8Bit());
+  // What the utility stores goes to a home of its own, never the user's settings.
+  ThrowawayHome home;
   qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" OFFSCREEN_CONFIG);
   QApplication application(argc, argv);
   curl_global_init(CURL_GLOBAL_DEFAULT);

@@ -6,6 +6,8 @@
 // Each program is started N times (alternating, default 10) on Qt's offscreen platform with a
 // 1920 x 1080 screen, or with the inherited platform given --keep-platform (e.g. under Xvfb).
 // Time: from just before fork to the child's "painted" line; memory: the child's ru_maxrss.
+// The programs run with a throw-away home, so update-steps never reads or writes the user's
+// settings.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,6 +19,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "tests/support/throwaway_home.h"
 
 namespace {
 
@@ -69,6 +73,7 @@ int main(int argc, char** argv) {
     if (!std::strcmp(argv[i], "--keep-platform")) keepPlatform = true;
   }
   if (!keepPlatform) setenv("QT_QPA_PLATFORM", "offscreen:configfile=" OFFSCREEN_CONFIG, 1);
+  ThrowawayHome home;
   std::string folder(argv[0]);
   folder = folder.substr(0, folder.find_last_of('/') + 1);
   const char* const names[] = {"update-steps", "minimal window", "minimal + label"};

@@ -3,7 +3,7 @@
 
 #include <qdrawutil.h>
 #include <QAbstractButton>
-#include <QImageReader>
+#include <QFontDatabase>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
@@ -12,7 +12,9 @@
 
 #include <algorithm>
 #include <limits>
+#include <map>
 
+#include "platform/toolkit/image_file.h"
 #include "platform/toolkit/qt_text.h"
 #include "platform/toolkit/toolkit_internal.h"
 
@@ -147,10 +149,8 @@ class EditBox : public QLineEdit {
 // Keeps no more of the image than `visible` can show; decoded straight, past the pixmap cache,
 // so a large background costs only what the window shows.
 bool LoadImage(const Text& path, QPixmap* image, QSize visible = {}) {
-  QImageReader reader(ToQString(path));
-  QImage decoded = reader.read();
+  QImage decoded = ReadImage(ToQString(path), visible);
   if (decoded.isNull()) return false;
-  if (visible.isValid()) decoded = decoded.copy(QRect(QPoint(), decoded.size().boundedTo(visible)));
   *image = QPixmap::fromImage(std::move(decoded));
   return true;
 }
@@ -199,14 +199,28 @@ QWidget* CreateWidget(const ControlDescription& control, const WindowDescription
   return nullptr;
 }
 
+// The installed family a face name stands for, looked up once per name: the face itself where it
+// is installed, else the Chinese face. Asked for a family it lacks, Qt would search for a
+// substitute at each control's first layout.
+QString InstalledFamily(const Text& faceName) {
+  static std::map<Text, QString> resolved;
+  auto found = resolved.find(faceName);
+  if (found != resolved.end()) return found->second;
+  const QString face = ToQString(faceName);
+  const QString fallback = QString::fromLatin1(kFallbackFace);
+  QString family = !face.isEmpty() && QFontDatabase::hasFamily(face) ? face
+                   : QFontDatabase::hasFamily(fallback)
+                       ? fallback
+                       : QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+  resolved.emplace(faceName, family);
+  return family;
+}
+
 }  // namespace
 
 QFont FontFor(const FontDescription& font) {
   QFont result;
-  QStringList families;
-  if (!font.faceName.empty()) families << ToQString(font.faceName);
-  families << QString::fromLatin1(kFallbackFace);
-  result.setFamilies(families);
+  result.setFamily(InstalledFamily(font.faceName));
   result.setStyleHint(QFont::SansSerif);
   // A negative height is the character height; a positive one the cell height, a fifth taller.
   int height = font.height == 0  ? kDefaultGuiFontHeight

@@ -14,6 +14,7 @@
 
 #include "platform/toolkit/busy_wait.h"
 #include "platform/toolkit/controls.h"
+#include "platform/toolkit/image_file.h"
 #include "platform/toolkit/qt_text.h"
 #include "platform/toolkit/skinned_window.h"
 #include "platform/toolkit/toolkit_internal.h"
@@ -80,9 +81,9 @@ std::unique_ptr<SkinnedWindow> Build(const WindowDescription& description,
                                      std::map<Text, QPointer<QWidget>>* controls) {
   auto window = std::make_unique<SkinnedWindow>(description);
   if (!description.icon.empty()) {
-    QPixmap icon;
-    if (!icon.load(ToQString(description.icon))) return nullptr;
-    window->setWindowIcon(QIcon(icon));
+    QImage icon = ReadImage(ToQString(description.icon));
+    if (icon.isNull()) return nullptr;
+    window->setWindowIcon(QIcon(QPixmap::fromImage(std::move(icon))));
   }
   for (const ControlDescription& control : description.controls) {
     if (controls->count(control.name)) return nullptr;

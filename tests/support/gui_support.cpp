@@ -2,21 +2,18 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "app/handlers.h"
 #include "forms/forms.h"
 #include "platform/codepage/codepage.h"
+#include "tests/support/throwaway_home.h"
 
 void StartGui() {
   if (qApp) return;
   qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" OFFSCREEN_CONFIG);
   // Whatever a handler stores goes to a throw-away home, never the tester's documents.
-  static QTemporaryDir home;
-  qputenv("HOME", home.path().toLocal8Bit());
-  qunsetenv("XDG_CONFIG_HOME");
-  qunsetenv("XDG_DOCUMENTS_DIR");
+  static ThrowawayHome home;
   static int argc = 1;
   static char name[] = "windows_test";
   static char* argv[] = {name, nullptr};

@@ -1,8 +1,14 @@
 // Mouse and keyboard on the windows: dragging, Esc, minimising, edit events, unloading, the end of
 // the message loop, and message boxes.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+
+#include <chrono>
 
 #include <gtest/gtest.h>
 
@@ -214,6 +220,59 @@ TEST_F(Input, MessageBoxHasCaptionTextOneOkButtonAndNoIcon) {
   EXPECT_TRUE(shown[0].modal);
   EXPECT_EQ(shown[1].text, "<b>as typed</b>");
   EXPECT_EQ(shown[2].text, "");
+}
+
+// Texts as large as a reply may carry (its body is capped at 64 MiB): the box stays within the
+// screen with its OK button on it, shows up without a long freeze, and the whole text is there to
+// scroll through.
+TEST_F(Input, HugeMessageStaysOnTheScreenAndScrolls) {
+  constexpr std::size_t kBodyCap = 64u << 20;
+  auto repeated = [](const char* utf8, std::size_t bytes) {
+    const Text piece = G(utf8);
+    Text text;
+    text.reserve(bytes);
+    while (text.size() + piece.size() <= bytes) text += piece;
+    return text;
+  };
+  const struct {
+    const char* what;
+    Text text;
+    double charactersPerByte;  // in UTF-16 code units
+  } cases[] = {
+      {"one line of 64 MiB", repeated("步数请勿大于98800 ", kBodyCap), 12.0 / 18},
+      {"a million short lines", repeated("一行短字\r\n", 10'000'000), 6.0 / 10},
+  };
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ShownMessage shown;
+    QRect box, ok;
+    int scrollsTo = 0;
+    WatchMessages([&](const ShownMessage& message) {
+      shown = message;
+      QWidget* dialog = QApplication::activeModalWidget();
+      ASSERT_NE(dialog, nullptr);
+      box = dialog->frameGeometry();
+      auto* button = dialog->findChild<QAbstractButton*>();
+      ASSERT_NE(button, nullptr);
+      ok = QRect(button->mapToGlobal(QPoint()), button->size());
+      for (const QScrollBar* bar : dialog->findChildren<QScrollBar*>()) {
+        if (bar->orientation() == Qt::Vertical && bar->isVisible()) scrollsTo = bar->maximum();
+      }
+    });
+    const auto start = std::chrono::steady_clock::now();
+    ShowMessage(c.text, G("温馨提示!"));
+    // Loose, for a busy machine: the old box took 11 s for a single megabyte.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+    EXPECT_TRUE(screen.contains(box)) << box.x() << "," << box.y() << " " << box.width() << "x"
+                                      << box.height();
+    EXPECT_TRUE(screen.contains(ok));
+    EXPECT_TRUE(shown.text == c.text);
+    EXPECT_EQ(shown.buttonCount, 1);
+    // The scroll range reaches the last page: everything but one screenful lies below the top.
+    const double characters = c.charactersPerByte * static_cast<double>(c.text.size());
+    EXPECT_GT(scrollsTo, characters - 20000);
+  }
 }
 
 }  // namespace
