@@ -3,7 +3,6 @@
 #include <functional>
 
 #include "service/local_time.h"
-#include "service/password_hash.h"
 #include "service/query.h"
 
 namespace step_service {
@@ -26,9 +25,9 @@ Outcome OutcomeOf(QueryFault fault) {
 }
 
 // An unknown account still costs one hash, so its answer takes as long as a wrong password.
-void SpendOneHash(std::string_view password) {
+void SpendOneHash(std::string_view password, ScryptArea& area) {
   static const std::optional<PasswordHash> decoy = HashPassword("decoy");
-  if (decoy) VerifyPassword(password, *decoy);
+  if (decoy) VerifyPassword(password, *decoy, area);
 }
 
 }  // namespace
@@ -37,12 +36,13 @@ SubmissionDesk::SubmissionDesk(AccountStore& store, RateLimiter& limiter)
     : store_(store), limiter_(limiter) {}
 
 std::mutex& SubmissionDesk::LockFor(std::string_view account) {
-  return account_locks_[std::hash<std::string_view>{}(account) % account_locks_.size()];
+  return accountLocks_[std::hash<std::string_view>{}(account) % accountLocks_.size()];
 }
 
-Reply SubmissionDesk::Submit(std::string_view raw_query, std::string& account) {
+Reply SubmissionDesk::Submit(std::string_view rawQuery, std::string_view /*source*/,
+                             ScryptArea& area, std::string& account) {
   account.clear();
-  const SubmissionQuery query = ParseSubmissionQuery(raw_query);
+  const SubmissionQuery query = ParseSubmissionQuery(rawQuery);
   if (query.fault != QueryFault::kNone) return OutcomeReply(OutcomeOf(query.fault));
   account = query.user.value_or("");
   const std::string password = query.password.value_or("");
@@ -57,18 +57,18 @@ Reply SubmissionDesk::Submit(std::string_view raw_query, std::string& account) {
   }
 
   PasswordHash stored;
-  bool signed_in = false;
+  bool signedIn = false;
   switch (store_.FindPasswordHash(account, stored)) {
     case StoreResult::kDone:
-      signed_in = VerifyPassword(password, stored);
+      signedIn = VerifyPassword(password, stored, area);
       break;
     case StoreResult::kNotFound:
-      SpendOneHash(password);
+      SpendOneHash(password, area);
       break;
     default:
       return OutcomeReply(Outcome::kServerError);
   }
-  if (!signed_in) {
+  if (!signedIn) {
     limiter_.RecordFailure(account, RateLimiter::Clock::now());
     return OutcomeReply(Outcome::kWrongCredentials);
   }
