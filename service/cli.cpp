@@ -23,6 +23,7 @@ constexpr const char* kUsage =
     "usage:\n"
     "  step-service serve --listen HOST:PORT --cert FILE --key FILE --db STORE\n"
     "                     [--port-file FILE] [--idle-timeout SECONDS]\n"
+    "                     [--request-timeout SECONDS] [--max-connections N]\n"
     "                     [--trusted-proxy ADDRESS[,ADDRESS...]]\n"
     "  step-service account add NAME --db STORE   (password on standard input)\n"
     "  step-service account list --db STORE\n"
@@ -185,25 +186,37 @@ bool ParseListen(const std::string& text, std::string& host, int& port) {
 int RunServe(const Arguments& arguments) {
   std::string complaint;
   if (!CheckOptions(arguments, {"listen", "cert", "key", "db"},
-                    {"port-file", "idle-timeout", "trusted-proxy"}, complaint)) {
+                    {"port-file", "idle-timeout", "request-timeout", "max-connections",
+                     "trusted-proxy"},
+                    complaint)) {
     return Usage(complaint);
   }
   ServeOptions options;
   if (!ParseListen(arguments.options.at("listen"), options.host, options.port)) {
     return Usage("--listen takes HOST:PORT, e.g. 127.0.0.1:8443");
   }
-  options.cert_file = arguments.options.at("cert");
-  options.key_file = arguments.options.at("key");
-  options.db_file = arguments.options.at("db");
+  options.certFile = arguments.options.at("cert");
+  options.keyFile = arguments.options.at("key");
+  options.dbFile = arguments.options.at("db");
   if (arguments.options.contains("port-file"))
-    options.port_file = arguments.options.at("port-file");
-  if (arguments.options.contains("idle-timeout")) {
-    const std::string& seconds = arguments.options.at("idle-timeout");
-    if (seconds.empty() || seconds.size() > 4 ||
-        seconds.find_first_not_of("0123456789") != std::string::npos || std::stoi(seconds) == 0) {
-      return Usage("--idle-timeout takes a number of seconds from 1 to 9999");
+    options.portFile = arguments.options.at("port-file");
+  // Each number option: 1 to 9999 (seconds) or 1 to 99999 (connections).
+  const struct {
+    const char* name;
+    size_t digits;
+    int& value;
+  } numbers[] = {{"idle-timeout", 4, options.idleTimeoutSeconds},
+                 {"request-timeout", 4, options.requestTimeoutSeconds},
+                 {"max-connections", 5, options.maxConnections}};
+  for (const auto& number : numbers) {
+    if (!arguments.options.contains(number.name)) continue;
+    const std::string& text = arguments.options.at(number.name);
+    if (text.empty() || text.size() > number.digits ||
+        text.find_first_not_of("0123456789") != std::string::npos || std::stoi(text) == 0) {
+      return Usage(std::string("--") + number.name + " takes a number from 1 to " +
+                   std::string(number.digits, '9'));
     }
-    options.idle_timeout_seconds = std::stoi(seconds);
+    number.value = std::stoi(text);
   }
   if (arguments.options.contains("trusted-proxy")) {
     std::string_view list = arguments.options.at("trusted-proxy");

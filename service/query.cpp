@@ -34,21 +34,21 @@ QueryFault Decode(std::string_view piece, std::string& out) {
 
 }  // namespace
 
-SubmissionQuery ParseSubmissionQuery(std::string_view raw_query) {
+SubmissionQuery ParseSubmissionQuery(std::string_view rawQuery) {
   SubmissionQuery query;
   std::string key;
   std::string value;
-  while (!raw_query.empty() && query.fault == QueryFault::kNone) {
-    const size_t amp = raw_query.find('&');
-    const std::string_view piece = raw_query.substr(0, amp);
-    raw_query = amp == std::string_view::npos ? std::string_view() : raw_query.substr(amp + 1);
+  while (!rawQuery.empty() && query.fault == QueryFault::kNone) {
+    const size_t amp = rawQuery.find('&');
+    const std::string_view piece = rawQuery.substr(0, amp);
+    rawQuery = amp == std::string_view::npos ? std::string_view() : rawQuery.substr(amp + 1);
     if (piece.empty()) continue;
 
     const size_t eq = piece.find('=');
-    const std::string_view raw_value =
+    const std::string_view rawValue =
         eq == std::string_view::npos ? std::string_view() : piece.substr(eq + 1);
     if ((query.fault = Decode(piece.substr(0, eq), key)) != QueryFault::kNone) break;
-    if ((query.fault = Decode(raw_value, value)) != QueryFault::kNone) break;
+    if ((query.fault = Decode(rawValue, value)) != QueryFault::kNone) break;
 
     std::optional<std::string>* slot = key == "user"       ? &query.user
                                        : key == "password" ? &query.password

@@ -31,7 +31,7 @@ struct SubmissionQuery {
 // Splits the raw query (the part after '?', still percent-encoded) at '&' and '=' and decodes
 // each piece with RFC 3986 percent-decoding ('+' stays '+'). Keys other than user, password and
 // step are ignored. On any fault the values are not to be used.
-SubmissionQuery ParseSubmissionQuery(std::string_view raw_query);
+SubmissionQuery ParseSubmissionQuery(std::string_view rawQuery);
 
 // The step count when `text` is a plain decimal integer from 0 to kMaxSteps (digits only, no
 // sign or spaces); nothing otherwise.

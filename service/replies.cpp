@@ -40,6 +40,8 @@ OutcomeText TextOf(Outcome outcome) {
       return {405, 4050, "method-not-allowed", "请求方法有误，请使用GET"};
     case Outcome::kBadRequest:
       return {400, 4000, "bad-request", "请求格式有误"};
+    case Outcome::kBusy:
+      return {503, 5030, "busy", "服务器繁忙，请稍后再试"};
     case Outcome::kStoreUnavailable:
       return {503, 5031, "store-unavailable", "服务暂时无法保存数据，请稍后再试"};
     case Outcome::kServerError:
@@ -64,14 +66,14 @@ Reply AcceptedReply(std::string_view user, int step, std::string_view date) {
   return {text.status, Envelope(text.code, text.msg, data), Outcome::kAccepted, {}};
 }
 
-Reply OutcomeReply(Outcome outcome, std::chrono::seconds retry_after) {
+Reply OutcomeReply(Outcome outcome, std::chrono::seconds retryAfter) {
   const OutcomeText text = TextOf(outcome);
   std::string msg = text.msg;
-  if (outcome == Outcome::kTooManyAttempts && retry_after.count() > 0) {
-    const auto minutes = (retry_after.count() + 59) / 60;
+  if (outcome == Outcome::kTooManyAttempts && retryAfter.count() > 0) {
+    const auto minutes = (retryAfter.count() + 59) / 60;
     msg = "密码错误次数过多，请" + std::to_string(minutes) + "分钟后再试";
   }
-  return {text.status, Envelope(text.code, msg, {}), outcome, retry_after};
+  return {text.status, Envelope(text.code, msg, {}), outcome, retryAfter};
 }
 
 const char* OutcomeName(Outcome outcome) { return TextOf(outcome).name; }

@@ -18,13 +18,17 @@ struct RequestLine {
 
 // Writes one line to standard error, e.g.
 // 2026-12-11T08:30:00.123Z GET /api/mi account="li" outcome=accepted status=200 ms=41.7
-// Bytes that could disturb the log (controls, quotes, invalid UTF-8) are written as \xNN.
+// Bytes that could disturb the log (controls, quotes, bidirectional overrides, invalid UTF-8)
+// are written as \xNN.
 void WriteRequestLine(const RequestLine& line);
 
 // A message of the service itself, on a line of its own with the same time stamp.
 void WriteServiceLine(std::string_view message);
 
-// `text` with every byte that could disturb a log line written as \xNN.
+// `text` with every byte that could disturb a log line written as \xNN: ASCII and C1
+// controls, quotes, backslashes, bidirectional marks, embeddings, overrides and isolates, line
+// and paragraph separators (each byte of their UTF-8 form), and in text that is not UTF-8 every
+// byte above 0x7E.
 std::string LogSafe(std::string_view text);
 
 }  // namespace step_service

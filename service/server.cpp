@@ -1,141 +1,43 @@
 #include "service/server.h"
 
-#include <httplib.h>
-#include <openssl/ssl.h>
-#include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
 
-#include <atomic>
-#include <chrono>
+// Boost 1.74's awaitable.hpp uses std::exchange without including <utility>.
+#include <utility>
+
+#include <boost/asio/co_spawn.hpp>
+#include <boost/asio/detached.hpp>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/redirect_error.hpp>
+#include <boost/asio/signal_set.hpp>
+#include <boost/asio/steady_timer.hpp>
+#include <boost/asio/use_awaitable.hpp>
 #include <cstdio>
 #include <fstream>
-#include <optional>
-#include <thread>
+#include <memory>
 
 #include "service/account_store.h"
+#include "service/connection.h"
+#include "service/hash_pool.h"
 #include "service/rate_limiter.h"
-#include "service/replies.h"
 #include "service/request_log.h"
-#include "service/source_address.h"
 #include "service/submission.h"
 
 namespace step_service {
 namespace {
 
-using std::chrono::steady_clock;
+namespace asio = boost::asio;
+using asio::ip::tcp;
 
-// Connections wait mostly on the network; hashing has its own, smaller limit.
-constexpr size_t kWorkerThreads = 64;
-constexpr size_t kKeepAliveRequests = 100;
-constexpr size_t kMaxBodyBytes = 8192;
-
-// What a handler learnt about its request, for the log line written after the reply is sent.
-// cpp-httplib serves a request from parsing to logging on one worker thread.
-struct RequestNote {
-  std::optional<steady_clock::time_point> start;
-  std::string account;
-  const char* outcome = nullptr;
-};
-thread_local RequestNote note;
-
-void SetReply(httplib::Response& response, const Reply& reply) {
-  response.status = reply.status;
-  response.set_header("Cache-Control", "no-store");
-  if (reply.retry_after.count() > 0) {
-    response.set_header("Retry-After", std::to_string(reply.retry_after.count()));
-  }
-  response.set_content(reply.body, "application/json; charset=utf-8");
-  note.outcome = OutcomeName(reply.outcome);
-}
-
-Outcome OutcomeOfStatus(int status) {
-  if (status == 404) return Outcome::kNotFound;
-  if (status >= 500) return Outcome::kServerError;
-  return Outcome::kBadRequest;
-}
-
-void Route(httplib::SSLServer& server, SubmissionDesk& desk,
-           const std::vector<std::string>& trustedProxies) {
-  server.set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
-    note = RequestNote{steady_clock::now(), {}, nullptr};
-    return httplib::Server::HandlerResponse::Unhandled;
-  });
-
-  server.Get("/api/mi", [&desk, &trustedProxies](const httplib::Request& request,
-                                                 httplib::Response& response) {
-    // cpp-httplib routes HEAD here too; a HEAD must not record anything.
-    if (request.method == "HEAD") {
-      response.set_header("Allow", "GET");
-      SetReply(response, OutcomeReply(Outcome::kMethodNotAllowed));
-      return;
-    }
-    // The raw target, not cpp-httplib's decoded params: those would take '+' for a space, let
-    // repeated keys and broken escapes through, and could not tell what was malformed.
-    const size_t mark = request.target.find('?');
-    const std::string_view query = mark == std::string::npos
-                                       ? std::string_view()
-                                       : std::string_view(request.target).substr(mark + 1);
-    const std::string source = ClientAddress(
-        request.remote_addr, request.get_header_value("X-Forwarded-For"), trustedProxies);
-    SetReply(response, desk.Submit(query, source, note.account));
-  });
-
-  server.Get("/healthz", [](const httplib::Request&, httplib::Response& response) {
-    SetReply(response, OutcomeReply(Outcome::kHealthy));
-  });
-
-  // Other methods are refused. A body that was announced is read and dropped (up to a limit)
-  // so the next request on the connection starts where it should; without one, nothing is
-  // waited for.
-  const auto refuse_method = [](const httplib::Request& request, httplib::Response& response,
-                                const httplib::ContentReader& content_reader) {
-    if (request.has_header("Content-Length") || request.has_header("Transfer-Encoding")) {
-      size_t dropped = 0;
-      content_reader([&dropped](const char*, size_t length) {
-        dropped += length;
-        return dropped <= kMaxBodyBytes;
-      });
-    }
-    const bool known = request.path == "/api/mi" || request.path == "/healthz";
-    if (known) response.set_header("Allow", request.path == "/api/mi" ? "GET" : "GET, HEAD");
-    SetReply(response, OutcomeReply(known ? Outcome::kMethodNotAllowed : Outcome::kNotFound));
-  };
-  server.Post(".*", refuse_method);
-  server.Put(".*", refuse_method);
-  server.Patch(".*", refuse_method);
-  server.Delete(".*", refuse_method);
-
-  // Unknown paths and requests cpp-httplib refused itself get a JSON reply too; replies that
-  // already carry one are left alone.
-  server.set_error_handler(httplib::Server::HandlerWithResponse(
-      [](const httplib::Request&, httplib::Response& response) {
-        if (!response.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
-        Reply reply = OutcomeReply(OutcomeOfStatus(response.status));
-        reply.status = response.status;
-        SetReply(response, reply);
-        return httplib::Server::HandlerResponse::Handled;
-      }));
-
-  // Never let an exception's text reach the client.
-  server.set_exception_handler(
-      [](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
-        response.headers.clear();
-        SetReply(response, OutcomeReply(Outcome::kServerError));
-      });
-
-  server.set_logger([](const httplib::Request& request, const httplib::Response& response) {
-    RequestLine line;
-    line.method = request.method;
-    line.path = request.path;
-    line.account = note.account;
-    line.outcome = note.outcome ? note.outcome : OutcomeName(OutcomeOfStatus(response.status));
-    line.status = response.status;
-    line.timed = note.start.has_value();
-    if (note.start) line.duration = steady_clock::now() - *note.start;
-    WriteRequestLine(line);
-    note = RequestNote{};
-  });
-}
+// A submission that would wait longer than this for the hash is refused with 503 at once.
+// Kept well below the two seconds a client should wait at most for an answer.
+constexpr auto kMaxQueuedWork = std::chrono::milliseconds(1000);
+constexpr size_t kDefaultMaxConnections = 2048;
+// Descriptors kept free for the store, the log and the process itself.
+constexpr rlim_t kSpareDescriptors = 64;
+// How long accepting pauses when the process is out of descriptors.
+constexpr auto kAcceptPause = std::chrono::milliseconds(50);
 
 bool WritePortFile(const std::string& path, int port) {
   // Written whole under a temporary name and renamed, so a reader never sees half a number.
@@ -148,92 +50,124 @@ bool WritePortFile(const std::string& path, int port) {
   return std::rename(temporary.c_str(), path.c_str()) == 0;
 }
 
-// Waits for SIGINT or SIGTERM (blocked in every thread, so only this one sees them) and stops
-// the server. SIGUSR1 only wakes it when the server ended on its own.
-class StopOnSignal {
- public:
-  explicit StopOnSignal(httplib::Server& server) : server_(server) {
-    sigemptyset(&signals_);
-    sigaddset(&signals_, SIGINT);
-    sigaddset(&signals_, SIGTERM);
-    sigaddset(&signals_, SIGUSR1);
-    pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
-    waiter_ = std::thread([this] { Wait(); });
+// Lifts the soft open-file limit to the hard one and returns how many connections fit in it.
+size_t ConnectionsTheLimitAllows() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return kDefaultMaxConnections;
+  if (limit.rlim_cur < limit.rlim_max) {
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
+    getrlimit(RLIMIT_NOFILE, &limit);
   }
+  if (limit.rlim_cur == RLIM_INFINITY) return SIZE_MAX;
+  return limit.rlim_cur > 2 * kSpareDescriptors ? limit.rlim_cur - kSpareDescriptors
+                                                : kSpareDescriptors;
+}
 
-  ~StopOnSignal() {
-    finished_ = true;
-    pthread_kill(waiter_.native_handle(), SIGUSR1);
-    waiter_.join();
-  }
-
- private:
-  void Wait() {
-    int signal = 0;
-    sigwait(&signals_, &signal);
-    if (finished_) return;
-    WriteServiceLine(signal == SIGINT ? "stopping on SIGINT" : "stopping on SIGTERM");
-    // A signal may come before the accept loop has started; stop() only works once it runs.
-    while (!finished_ && !server_.is_running()) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+// Accepts until the acceptor is closed. Above the cap the newest connection is closed at once,
+// so the ones already open keep being served.
+asio::awaitable<void> Accept(tcp::acceptor& acceptor, ConnectionParts& parts) {
+  const auto executor = acceptor.get_executor();
+  asio::steady_timer pause(executor);
+  boost::system::error_code error;
+  auto onError = asio::redirect_error(asio::use_awaitable, error);
+  for (;;) {
+    tcp::socket socket = co_await acceptor.async_accept(onError);
+    if (!acceptor.is_open()) co_return;
+    if (error) {
+      // Out of descriptors or memory: wait for connections to end instead of spinning.
+      pause.expires_after(kAcceptPause);
+      co_await pause.async_wait(onError);
+      continue;
     }
-    server_.stop();
+    if (parts.connections.Full()) continue;  // the socket closes as it goes
+    socket.set_option(tcp::no_delay(true), error);
+    asio::co_spawn(executor, ServeConnection(std::move(socket), parts), asio::detached);
   }
+}
 
-  httplib::Server& server_;
-  sigset_t signals_;
-  std::atomic<bool> finished_{false};
-  std::thread waiter_;
-};
+bool SetUpTls(asio::ssl::context& tls, const ServeOptions& options) {
+  SSL_CTX_set_min_proto_version(tls.native_handle(), TLS1_2_VERSION);
+  // An idle connection keeps no read or write buffer.
+  SSL_CTX_set_mode(tls.native_handle(), SSL_MODE_RELEASE_BUFFERS);
+  boost::system::error_code error;
+  tls.use_certificate_chain_file(options.certFile, error);
+  if (!error) tls.use_private_key_file(options.keyFile, asio::ssl::context::pem, error);
+  return !error;
+}
+
+bool Listen(tcp::acceptor& acceptor, const ServeOptions& options) {
+  boost::system::error_code error;
+  const auto address = asio::ip::make_address(options.host, error);
+  if (error) return false;
+  const tcp::endpoint endpoint(address, static_cast<unsigned short>(options.port));
+  acceptor.open(endpoint.protocol(), error);
+  if (!error) acceptor.set_option(tcp::acceptor::reuse_address(true), error);
+  if (!error) acceptor.bind(endpoint, error);
+  if (!error) acceptor.listen(asio::socket_base::max_listen_connections, error);
+  return !error;
+}
 
 }  // namespace
 
 int Serve(const ServeOptions& options) {
   // A client that hangs up mid-reply must not kill the process.
   signal(SIGPIPE, SIG_IGN);
+  const size_t maxConnections = std::min(
+      ConnectionsTheLimitAllows(), options.maxConnections > 0
+                                       ? static_cast<size_t>(options.maxConnections)
+                                       : kDefaultMaxConnections);
 
-  // Declared first, so it is destroyed last; listen_after_bind() only returns once every
-  // worker thread has finished, so nothing uses the store after that.
-  httplib::SSLServer server(options.cert_file.c_str(), options.key_file.c_str());
-  if (!server.is_valid()) {
+  asio::ssl::context tls(asio::ssl::context::tls_server);
+  if (!SetUpTls(tls, options)) {
     std::fprintf(stderr, "step-service: cannot use certificate %s with key %s\n",
-                 options.cert_file.c_str(), options.key_file.c_str());
+                 options.certFile.c_str(), options.keyFile.c_str());
     return 1;
   }
-  std::unique_ptr<AccountStore> store = AccountStore::Open(options.db_file, true);
+  std::unique_ptr<AccountStore> store = AccountStore::Open(options.dbFile, true);
   if (!store) return 1;
   RateLimiter limiter(*store, BackOffLimits{});
   SubmissionDesk desk(*store, limiter);
 
-  SSL_CTX_set_min_proto_version(server.ssl_context(), TLS1_2_VERSION);
-  server.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
-  server.set_read_timeout(options.idle_timeout_seconds);
-  server.set_write_timeout(options.idle_timeout_seconds);
-  server.set_keep_alive_timeout(options.idle_timeout_seconds);
-  server.set_keep_alive_max_count(kKeepAliveRequests);
-  server.set_payload_max_length(kMaxBodyBytes);
-  // Replies go out in several small TLS writes; Nagle would hold the last one back until the
-  // client's delayed ACK, some 40 ms per request.
-  server.set_tcp_nodelay(true);
-  Route(server, desk, options.trustedProxies);
-
-  StopOnSignal stop_on_signal(server);
-  const int port = options.port == 0
-                       ? server.bind_to_any_port(options.host)
-                       : (server.bind_to_port(options.host, options.port) ? options.port : -1);
-  if (port <= 0) {
+  // One thread does all the network work; the hashing (and the store) runs on the pool. The
+  // pool is declared after the desk so that it finishes its jobs before the desk goes.
+  asio::io_context io(1);
+  tcp::acceptor acceptor(io);
+  if (!Listen(acceptor, options)) {
     std::fprintf(stderr, "step-service: cannot listen on %s:%d\n", options.host.c_str(),
                  options.port);
     return 1;
   }
-  if (!options.port_file.empty() && !WritePortFile(options.port_file, port)) {
-    std::fprintf(stderr, "step-service: cannot write %s\n", options.port_file.c_str());
+  const int port = acceptor.local_endpoint().port();
+  if (!options.portFile.empty() && !WritePortFile(options.portFile, port)) {
+    std::fprintf(stderr, "step-service: cannot write %s\n", options.portFile.c_str());
     return 1;
   }
+  HashPool pool(0, kMaxQueuedWork);
+  Connections connections(maxConnections);
+  ConnectionParts parts{tls,
+                        desk,
+                        pool,
+                        connections,
+                        std::chrono::seconds(options.idleTimeoutSeconds),
+                        std::chrono::seconds(options.requestTimeoutSeconds),
+                        options.trustedProxies};
+
+  asio::signal_set signals(io, SIGINT, SIGTERM);
+  signals.async_wait([&](const boost::system::error_code& error, int signal) {
+    if (error) return;
+    WriteServiceLine(signal == SIGINT ? "stopping on SIGINT" : "stopping on SIGTERM");
+    boost::system::error_code ignored;
+    acceptor.close(ignored);
+    connections.Stop();
+  });
+  asio::co_spawn(io, Accept(acceptor, parts), asio::detached);
+
   const bool ipv6 = options.host.find(':') != std::string::npos;
   WriteServiceLine("listening on " + (ipv6 ? "[" + options.host + "]" : options.host) + ":" +
                    std::to_string(port));
-  server.listen_after_bind();
+  // Returns once the acceptor is closed and every connection and pool job has ended.
+  io.run();
   store.reset();
   WriteServiceLine("stopped");
   return 0;

@@ -3,7 +3,6 @@
 #include <functional>
 
 #include "service/local_time.h"
-#include "service/password_hash.h"
 #include "service/query.h"
 
 namespace step_service {
@@ -28,9 +27,9 @@ Outcome OutcomeOf(QueryFault fault) {
 }
 
 // An unknown account still costs one hash, so its answer takes as long as a wrong password.
-void SpendOneHash(std::string_view password) {
+void SpendOneHash(std::string_view password, ScryptArea& area) {
   static const std::optional<PasswordHash> decoy = HashPassword("decoy");
-  if (decoy) VerifyPassword(password, *decoy);
+  if (decoy) VerifyPassword(password, *decoy, area);
 }
 
 // A store that cannot be reached is a passing state (its server restarting): say so and when
@@ -47,13 +46,13 @@ SubmissionDesk::SubmissionDesk(AccountStore& store, RateLimiter& limiter)
     : store_(store), limiter_(limiter) {}
 
 std::mutex& SubmissionDesk::LockFor(std::string_view account) {
-  return account_locks_[std::hash<std::string_view>{}(account) % account_locks_.size()];
+  return accountLocks_[std::hash<std::string_view>{}(account) % accountLocks_.size()];
 }
 
-Reply SubmissionDesk::Submit(std::string_view raw_query, std::string_view source,
-                             std::string& account) {
+Reply SubmissionDesk::Submit(std::string_view rawQuery, std::string_view source,
+                             ScryptArea& area, std::string& account) {
   account.clear();
-  const SubmissionQuery query = ParseSubmissionQuery(raw_query);
+  const SubmissionQuery query = ParseSubmissionQuery(rawQuery);
   if (query.fault != QueryFault::kNone) return OutcomeReply(OutcomeOf(query.fault));
   account = query.user.value_or("");
   const std::string password = query.password.value_or("");
@@ -70,19 +69,19 @@ Reply SubmissionDesk::Submit(std::string_view raw_query, std::string_view source
   }
 
   PasswordHash stored;
-  bool signed_in = false;
+  bool signedIn = false;
   const StoreResult found = store_.FindPasswordHash(account, stored);
   switch (found) {
     case StoreResult::kDone:
-      signed_in = VerifyPassword(password, stored);
+      signedIn = VerifyPassword(password, stored, area);
       break;
     case StoreResult::kNotFound:
-      SpendOneHash(password);
+      SpendOneHash(password, area);
       break;
     default:
       return StoreFailureReply(found);
   }
-  if (!signed_in) {
+  if (!signedIn) {
     limiter_.RecordFailure(account, source, RateLimiter::Clock::now());
     return OutcomeReply(Outcome::kWrongCredentials);
   }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "service/account_store.h"
+#include "service/password_hash.h"
 #include "service/rate_limiter.h"
 #include "service/replies.h"
 
@@ -17,10 +18,11 @@ class SubmissionDesk {
  public:
   SubmissionDesk(AccountStore& store, RateLimiter& limiter);
 
-  // Answers one submission given its raw (still percent-encoded) query and the client's address
-  // (`source`, as text). `account` receives the decoded account name for the log, empty when
-  // there is none.
-  Reply Submit(std::string_view raw_query, std::string_view source, std::string& account);
+  // Answers one submission given its raw (still percent-encoded) query, from the client at
+  // `source` (its IP address as text), hashing in `area`. `account` receives the decoded account
+  // name for the log, empty when there is none.
+  Reply Submit(std::string_view rawQuery, std::string_view source, ScryptArea& area,
+               std::string& account);
 
  private:
   std::mutex& LockFor(std::string_view account);
@@ -29,7 +31,7 @@ class SubmissionDesk {
   RateLimiter& limiter_;
   // Attempts on one account run one at a time, so the back-off check and the failure it may
   // record cannot be raced by parallel guesses. Striped to keep the table small.
-  std::array<std::mutex, 256> account_locks_;
+  std::array<std::mutex, 256> accountLocks_;
 };
 
 }  // namespace step_service

@@ -1,8 +1,11 @@
-// How much of a step submission is the password hash and how much the store: the hash alone
-// against the whole submission (query checks, back-off look-ups, hash, upsert with a durable
-// commit) without HTTP, on a SQLite file and, when BENCH_POSTGRES_URI names a database, on
-// PostgreSQL (bench/service/store_compare.sh sets it).
+// How much of a step submission is the password hash and how much the store: the service's
+// scrypt beside OpenSSL's (its anchor), and the whole submission (query checks, back-off
+// look-ups, hash, upsert with a durable commit) without HTTP, on a SQLite file and, when
+// BENCH_POSTGRES_URI names a database, on PostgreSQL (bench/service/store_compare.sh sets it).
 #include <benchmark/benchmark.h>
+#include <openssl/core_names.h>
+#include <openssl/kdf.h>
+#include <openssl/params.h>
 #include <stdlib.h>
 
 #include <cstdlib>
@@ -18,9 +21,38 @@ namespace {
 
 void BM_VerifyPassword(benchmark::State& state) {
   const auto stored = HashPassword("correct horse");
-  for (auto _ : state) benchmark::DoNotOptimize(VerifyPassword("correct horse", *stored));
+  ScryptArea area;
+  for (auto _ : state) benchmark::DoNotOptimize(VerifyPassword("correct horse", *stored, area));
 }
 BENCHMARK(BM_VerifyPassword)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same derivation through OpenSSL, which allocates its working memory on every call.
+void BM_OpenSslScrypt(benchmark::State& state) {
+  EVP_KDF* kdf = EVP_KDF_fetch(nullptr, OSSL_KDF_NAME_SCRYPT, nullptr);
+  std::string password = "correct horse";
+  std::string salt(16, 's');
+  uint64_t n = kDefaultScryptCost.n;
+  uint32_t r = kDefaultScryptCost.r;
+  uint32_t p = kDefaultScryptCost.p;
+  uint64_t maxMemory = 64ull << 20;
+  const OSSL_PARAM params[] = {
+      OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_PASSWORD, password.data(), password.size()),
+      OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_SALT, salt.data(), salt.size()),
+      OSSL_PARAM_construct_uint64(OSSL_KDF_PARAM_SCRYPT_N, &n),
+      OSSL_PARAM_construct_uint32(OSSL_KDF_PARAM_SCRYPT_R, &r),
+      OSSL_PARAM_construct_uint32(OSSL_KDF_PARAM_SCRYPT_P, &p),
+      OSSL_PARAM_construct_uint64(OSSL_KDF_PARAM_SCRYPT_MAXMEM, &maxMemory),
+      OSSL_PARAM_construct_end(),
+  };
+  unsigned char out[32];
+  for (auto _ : state) {
+    EVP_KDF_CTX* context = EVP_KDF_CTX_new(kdf);
+    benchmark::DoNotOptimize(EVP_KDF_derive(context, out, sizeof out, params));
+    EVP_KDF_CTX_free(context);
+  }
+  EVP_KDF_free(kdf);
+}
+BENCHMARK(BM_OpenSslScrypt)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void SubmitRepeatedly(benchmark::State& state, const std::string& location) {
   auto store = AccountStore::Open(location, true);
@@ -36,11 +68,12 @@ void SubmitRepeatedly(benchmark::State& state, const std::string& location) {
   RateLimiter limiter(*store, BackOffLimits{});
   SubmissionDesk desk(*store, limiter);
   std::string account;
+  ScryptArea area;
   int step = 0;
   for (auto _ : state) {
     const std::string query =
         "user=li&password=correct%20horse&step=" + std::to_string(++step % 98800);
-    const Reply reply = desk.Submit(query, "127.0.0.1", account);
+    const Reply reply = desk.Submit(query, "127.0.0.1", area, account);
     if (reply.status != 200) state.SkipWithError("submission refused");
   }
 }

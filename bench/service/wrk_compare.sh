@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Loopback load test: step-service (successful submissions and /healthz) beside nginx serving a
-# small static JSON over TLS, each with wrk -t2 -c16 for DURATION after a warm-up.
+# small static JSON over TLS, each with wrk -t2 -c16 for DURATION after a warm-up; then
+# submissions again with 64 connections (answers past a second of queued hashing are 503s,
+# counted as non-2xx).
 # Usage: bench/service/wrk_compare.sh [BUILD_DIR] [DURATION]   (run as root: nginx)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -72,11 +74,12 @@ nginx_url=https://127.0.0.1:$nginx_port/static.json
 curl -sf --cacert "$work/tls/ca.pem" "$nginx_url" >/dev/null
 curl -sf --cacert "$work/tls/ca.pem" "$service_url/healthz" >/dev/null
 
-run() {  # name, wrk arguments...
-  local name=$1
-  shift
+run() {  # name, connections, wrk arguments...
+  local name=$1 connections=$2
+  shift 2
   echo "== $name" >&2
-  BENCH_ACCOUNTS=$accounts wrk -t2 -c16 -d"$duration" --latency "$@" | tee "$work/$name.txt" >&2
+  BENCH_ACCOUNTS=$accounts wrk -t2 -c"$connections" -d"$duration" --latency "$@" \
+    | tee "$work/$name.txt" >&2
   local rps p99 errors
   rps=$(awk '/Requests\/sec/ {print $2}' "$work/$name.txt")
   p99=$(awk '$1 == "99%" {print $2}' "$work/$name.txt")
@@ -90,10 +93,12 @@ BENCH_ACCOUNTS=$accounts wrk -t2 -c16 -d5s -s "$here/submit.lua" "$service_url" 
 wrk -t2 -c16 -d3s "$service_url/healthz" >/dev/null
 wrk -t2 -c16 -d3s "$nginx_url" >/dev/null
 
-run submission -s "$here/submit.lua" "$service_url"
-run healthz "$service_url/healthz"
-run nginx "$nginx_url"
+run submission 16 -s "$here/submit.lua" "$service_url"
+run healthz 16 "$service_url/healthz"
+run nginx 16 "$nginx_url"
+run submission64 64 -s "$here/submit.lua" "$service_url"
 
 echo
+echo "service RSS peak: $(awk '/VmHWM/ {print $2, $3}' /proc/$service_pid/status)"
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) cores"
 cat "$work/summary.txt"

@@ -1,7 +1,25 @@
 // Hash digests through calls shaped like the Windows CryptoAPI (context, hash object, data,
 // value), so that digest code reads as it would there. MD5 and SHA-1 are offered, as the RSA full
 // provider offers them. Every call returns false on failure and leaves its out-values alone.
+// On Windows these are CryptoAPI's own calls.
 #pragma once
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <wincrypt.h>
+
+#include <cstdint>
+
+// Digest code keeps its sizes in 32-bit words, which Windows spells unsigned long.
+inline bool CryptGetHashParam(HCRYPTHASH hash, DWORD param, BYTE* data, std::uint32_t* length,
+                              DWORD flags) {
+  DWORD windowsLength = *length;
+  bool ok = ::CryptGetHashParam(hash, param, data, &windowsLength, flags);
+  *length = windowsLength;
+  return ok;
+}
+#else
 
 #include <cstdint>
 
@@ -39,3 +57,4 @@ bool CryptGetHashParam(HCRYPTHASH hash, std::uint32_t param, std::uint8_t* data,
 // Free a hash object or a context; false for a handle that is not live.
 bool CryptDestroyHash(HCRYPTHASH hash);
 bool CryptReleaseContext(HCRYPTPROV prov, std::uint32_t flags);
+#endif

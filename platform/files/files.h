@@ -7,6 +7,9 @@
 // folder. Drive Y: is the documents folder once that has needed a drive of its own (see
 // SHGetSpecialFolderPathA); another drive letter names nothing. No call throws; failures are
 // their results.
+//
+// On Windows the paths are the system's own (Y: as above): GBK crosses to the W calls through
+// code page 936 whatever the ANSI code page; the profile calls stay ours (refusals, replace).
 #pragma once
 
 #include <cstdint>

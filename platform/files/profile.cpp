@@ -2,6 +2,7 @@
 // so that no call keeps state and a crash never leaves half a file behind.
 #include "platform/files/files.h"
 #include "platform/files/paths.h"
+#include "platform/files/profile_rules.h"
 #include "platform/files/profile_text.h"
 
 #include <fcntl.h>
@@ -115,30 +116,6 @@ bool ReplaceFile(const std::string& path, std::string_view content) {
   return true;
 }
 
-bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
-
-// Arguments that would write a line other than the one asked for are refused.
-bool IsWritable(std::string_view section, std::string_view key, std::string_view value) {
-  std::size_t keyStart = key.find_first_not_of(" \t");
-  return !HasLineBreak(section) && !HasLineBreak(key) && !HasLineBreak(value) &&
-         section.find(']') == std::string_view::npos && key.find('=') == std::string_view::npos &&
-         keyStart != std::string_view::npos && key[keyStart] != '[' &&
-         section.find_first_not_of(" \t") != std::string_view::npos;
-}
-
-std::uint32_t CopyOut(std::string_view value, char* buffer, std::uint32_t size) {
-  std::size_t count = std::min<std::size_t>(value.size(), size - 1);
-  // copy(), not memcpy: an empty view may carry no data pointer at all.
-  value.copy(buffer, count);
-  buffer[count] = '\0';
-  return static_cast<std::uint32_t>(count);
-}
-
-std::string_view TrimTrailingBlanks(std::string_view s) {
-  std::size_t last = s.find_last_not_of(" \t");
-  return last == std::string_view::npos ? std::string_view() : s.substr(0, last + 1);
-}
-
 }  // namespace
 
 std::uint32_t GetPrivateProfileStringA(const char* section, const char* key,
@@ -159,7 +136,7 @@ std::uint32_t GetPrivateProfileStringA(const char* section, const char* key,
 bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                 const char* fileName) {
   if (section == nullptr || key == nullptr || value == nullptr || fileName == nullptr) return false;
-  if (!IsWritable(section, key, value)) return false;
+  if (!IsWritableProfileLine(section, key, value)) return false;
   std::optional<std::string> path = PosixPath(fileName);
   if (!path) return false;
   std::optional<std::string> file = WrittenFile(*path);

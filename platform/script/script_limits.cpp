@@ -1,7 +1,7 @@
 // Memory cap, deadline and native stack guard for script heaps.
 #include "platform/script/script_limits.h"
 
-#include <pthread.h>
+#include "platform/script/stack_floor.h"
 
 #include <cstdlib>
 
@@ -13,28 +13,6 @@ struct alignas(std::max_align_t) BlockHeader {
 };
 
 thread_local ScriptHeapLimits* activeLimits = nullptr;
-
-// Native recursion stops this far above the low end of the thread's stack.
-constexpr std::size_t kMinimumStackReserve = 256 * 1024;
-
-// Lowest address native code may reach on this thread, found once per thread.
-const char* StackFloor() {
-  thread_local const char* floor = [] {
-    const char* low = nullptr;
-    pthread_attr_t attributes;
-    if (pthread_getattr_np(pthread_self(), &attributes) == 0) {
-      void* address = nullptr;
-      std::size_t size = 0;
-      if (pthread_attr_getstack(&attributes, &address, &size) == 0) {
-        std::size_t reserve = size / 4 > kMinimumStackReserve ? size / 4 : kMinimumStackReserve;
-        low = static_cast<const char*>(address) + reserve;
-      }
-      pthread_attr_destroy(&attributes);
-    }
-    return low;
-  }();
-  return floor;
-}
 
 bool DeadlinePassed(ScriptHeapLimits& limits) {
   if (!limits.expired && std::chrono::steady_clock::now() >= limits.deadline) {

@@ -1,5 +1,5 @@
-// Character sets of the stream object: names to iconv encodings, and text in and out of them
-// through UTF-16LE (the wide strings of the automation boundary).
+// Character sets of the stream object: names to encodings (iconv's, or Windows code pages), and
+// text in and out of them through UTF-16LE (the wide strings of the automation boundary).
 #pragma once
 
 #include <optional>
@@ -7,7 +7,7 @@
 #include <string_view>
 
 struct StreamCharset {
-  std::string encoding;       // iconv name
+  std::string encoding;       // the converter's name: iconv's, or a Windows code page number
   std::string byteOrderMark;  // written ahead of text at position 0; empty for none
 };
 

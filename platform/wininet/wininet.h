@@ -5,6 +5,9 @@
 // which give request handles (verb, path, flags). A handle may be closed before or after the
 // handles made from it; each one is freed when it is closed. Certificates are always verified
 // against the system's authorities plus the one fixed at build time.
+//
+// On Windows WinINet itself carries them out, its handle rules included (closing a handle closes
+// the handles made from it); text crosses through code page 936.
 #pragma once
 
 #include <cstdint>

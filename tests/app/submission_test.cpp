@@ -44,7 +44,7 @@ class Submission : public WindowFixture {
   }
 
   static void AddAccount(const std::string& name, const std::string& password) {
-    ASSERT_EQ(RunStepService({"account", "add", name, "--db", database_}, password + "\n").exit_code,
+    ASSERT_EQ(RunStepService({"account", "add", name, "--db", database_}, password + "\n").exitCode,
               0);
   }
   static std::string RecordedSteps(const std::string& name) {

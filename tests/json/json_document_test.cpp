@@ -6,6 +6,8 @@
 #include <memory>
 #include <utility>
 
+#include "tests/support/platform_results.h"
+
 namespace {
 
 const Text kReply = "{\"code\":0,\"msg\":\"数据提交成功\",\"data\":{\"step\":12345}}";
@@ -13,7 +15,7 @@ const Text kReply = "{\"code\":0,\"msg\":\"数据提交成功\",\"data\":{\"step
 TEST(JsonDocument, ReadsTheReplyMessage) {
   const struct {
     const char* reply;
-    const char* msg;
+    Text msg;
   } cases[] = {
       {"{\"code\":0,\"msg\":\"数据提交成功\"}", "数据提交成功"},
       {"{\"code\":1}", ""},
@@ -23,7 +25,7 @@ TEST(JsonDocument, ReadsTheReplyMessage) {
       {"{\"msg\":[1,2]}", "1,2"},
       {"{\"msg\":\"a\\\\b\"}", "a\\b"},
       {"{\"msg\":\"a\\u2400b\"}", "a\\b"},                // U+2400 reads as a backslash
-      {"{\"msg\":\"\\ud83d\\ude00 \\uac00!\"}", "? ?!"},  // characters GBK lacks
+      {"{\"msg\":\"\\ud83d\\ude00 \\uac00!\"}", kGbkForOutsideBmp + Text(" ?!")},  // GBK lacks
       {"<html>502 Bad Gateway</html>", ""},
       {"", ""},
   };

@@ -3,11 +3,17 @@
 #include <arpa/inet.h>
 #include <httplib.h>
 #include <netinet/in.h>
+#include <fcntl.h>
+#include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
 
 #include "tests/service/service_process.h"
 
@@ -46,8 +52,16 @@ HttpReply HttpsClient::Send(const std::string& method, const std::string& target
   reply.answered = true;
   reply.status = result->status;
   reply.body = result->body;
-  reply.retry_after = result->get_header_value("Retry-After");
+  reply.retryAfter = result->get_header_value("Retry-After");
   return reply;
+}
+
+HttpReply HttpsClient::GetWhenTaken(const std::string& target) {
+  for (;;) {
+    HttpReply reply = Get(target);
+    if (reply.status != 503 || reply.retryAfter.empty()) return reply;
+    std::this_thread::sleep_for(std::chrono::seconds(std::stoi(reply.retryAfter)));
+  }
 }
 
 TlsConnection::~TlsConnection() {
@@ -81,6 +95,18 @@ std::string TlsConnection::ReadToEnd() {
   int got;
   while ((got = SSL_read(ssl_, buffer, sizeof buffer)) > 0) received.append(buffer, got);
   return received;
+}
+
+bool TlsConnection::ServerClosedOrSpoke() {
+  // A read that must not wait; it also takes in what TLS itself sent (session tickets).
+  const int flags = fcntl(fd_, F_GETFL);
+  fcntl(fd_, F_SETFL, flags | O_NONBLOCK);
+  char byte;
+  const int got = SSL_read(ssl_, &byte, 1);
+  const bool waiting = got <= 0 && SSL_get_error(ssl_, got) == SSL_ERROR_WANT_READ;
+  fcntl(fd_, F_SETFL, flags);
+  ERR_clear_error();
+  return !waiting;
 }
 
 std::string PercentEncode(std::string_view text) {

@@ -16,7 +16,7 @@ struct HttpReply {
   bool answered = false;  // false when no HTTP reply came back
   int status = 0;
   std::string body;
-  std::string retry_after;
+  std::string retryAfter;
 };
 
 // An HTTPS client for the service on 127.0.0.1:port that trusts only the test authority and
@@ -30,6 +30,9 @@ class HttpsClient {
   // `method` on `target` (path and query) sent exactly as given, so tests control the encoding.
   HttpReply Send(const std::string& method, const std::string& target);
   HttpReply Get(const std::string& target) { return Send("GET", target); }
+  // GET, repeated after the Retry-After of each 503 (the service sheds load that way) until
+  // some other answer comes.
+  HttpReply GetWhenTaken(const std::string& target);
 
  private:
   std::unique_ptr<httplib::SSLClient> client_;
@@ -45,6 +48,8 @@ class TlsConnection {
   bool Send(std::string_view bytes);
   // Everything the server sends until it closes the connection.
   std::string ReadToEnd();
+  // True once the server has closed the connection or sent something; does not wait.
+  bool ServerClosedOrSpoke();
 
  private:
   ssl_ctx_st* context_ = nullptr;

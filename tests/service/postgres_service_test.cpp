@@ -38,13 +38,13 @@ class PostgresServiceTest : public ::testing::Test {
   void AddAccount(const std::string& name, const std::string& password) {
     const CommandResult result =
         RunStepService({"account", "add", name, "--db", db_}, password + "\n");
-    ASSERT_EQ(result.exit_code, 0) << result.err;
+    ASSERT_EQ(result.exitCode, 0) << result.err;
   }
 
   // The latest count `step-service steps` lists for the account; -1 when none.
   int LatestSteps(const std::string& name) {
     const CommandResult result = RunStepService({"steps", name, "--db", db_});
-    EXPECT_EQ(result.exit_code, 0) << result.err;
+    EXPECT_EQ(result.exitCode, 0) << result.err;
     std::istringstream lines(result.out);
     std::string day;
     int steps = -1;
@@ -60,9 +60,9 @@ TEST_F(PostgresServiceTest, CommandsAndSubmissionsWorkOnTheSharedStore) {
   AddAccount("li", "secret");
   AddAccount("张三", "pw");
   const CommandResult taken = RunStepService({"account", "add", "li", "--db", db_}, "x\n");
-  EXPECT_EQ(taken.exit_code, 1);
+  EXPECT_EQ(taken.exitCode, 1);
   const CommandResult list = RunStepService({"account", "list", "--db", db_});
-  ASSERT_EQ(list.exit_code, 0) << list.err;
+  ASSERT_EQ(list.exitCode, 0) << list.err;
   EXPECT_EQ(list.out.substr(0, 3), "li\t");
   EXPECT_NE(list.out.find("\n张三\t"), std::string::npos) << list.out;
 
@@ -72,7 +72,7 @@ TEST_F(PostgresServiceTest, CommandsAndSubmissionsWorkOnTheSharedStore) {
   const HttpReply reply = client.Get(SubmissionTarget("li", "secret", "12345"));
   EXPECT_EQ(reply.status, 200) << reply.body;
   EXPECT_EQ(LatestSteps("li"), 12345);
-  EXPECT_EQ(RunStepService({"steps", "nobody", "--db", db_}).exit_code, 1);
+  EXPECT_EQ(RunStepService({"steps", "nobody", "--db", db_}).exitCode, 1);
 }
 
 TEST_F(PostgresServiceTest, DatabaseRestartIsAnswered503AndTheServiceReconnectsByItself) {
@@ -85,7 +85,7 @@ TEST_F(PostgresServiceTest, DatabaseRestartIsAnswered503AndTheServiceReconnectsB
   const HttpReply down = client.Get(SubmissionTarget("li", "secret", "200"));
   EXPECT_EQ(down.status, 503);
   EXPECT_EQ(down.body, R"({"code":5031,"msg":"服务暂时无法保存数据，请稍后再试"})");
-  EXPECT_EQ(down.retry_after, "5");
+  EXPECT_EQ(down.retryAfter, "5");
   EXPECT_EQ(client.Get("/healthz").status, 200);
 
   ASSERT_TRUE(SharedPostgres().Start());

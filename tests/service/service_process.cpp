@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +12,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <limits>
 #include <regex>
 
 extern char** environ;
@@ -89,23 +92,45 @@ CommandResult RunStepService(const std::vector<std::string>& arguments, std::str
   // Small inputs and outputs: the pipe buffers hold them, so writing first cannot block.
   if (!input.empty() && write(in.write, input.data(), input.size()) < 0) ADD_FAILURE();
   close(in.write);
-  std::thread err_reader([&] { result.err = ReadAll(err.read); });
+  std::thread errReader([&] { result.err = ReadAll(err.read); });
   result.out = ReadAll(out.read);
-  err_reader.join();
+  errReader.join();
   close(out.read), close(err.read);
   int status = 0;
   waitpid(pid, &status, 0);
-  result.exit_code = ExitStatus(status);
+  result.exitCode = ExitStatus(status);
   return result;
 }
 
-RunningService::RunningService(const std::string& db_file,
-                               const std::vector<std::string>& extra_arguments,
+long ProcessMemoryKb(pid_t pid, const std::string& field) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string name;
+  long kb = -1;
+  while (status >> name) {
+    if (name == field + ":") {
+      status >> kb;
+      return kb;
+    }
+    status.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+  }
+  return -1;
+}
+
+void RaiseOpenFileLimit() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
+  }
+}
+
+RunningService::RunningService(const std::string& dbFile,
+                               const std::vector<std::string>& extraArguments,
                                const std::string& tls) {
   std::vector<std::string> arguments = {
       "serve", "--listen",          "127.0.0.1:0", "--cert", tls + "/server.pem",
-      "--key", tls + "/server.key", "--db",        db_file};
-  arguments.insert(arguments.end(), extra_arguments.begin(), extra_arguments.end());
+      "--key", tls + "/server.key", "--db",        dbFile};
+  arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
   Pipe err;
   pid_ = Spawn(arguments, -1, -1, err.write);
   close(err.write);
@@ -120,7 +145,7 @@ RunningService::RunningService(const std::string& db_file,
   std::unique_lock lock(mutex_);
   std::smatch match;
   const bool started = changed_.wait_for(
-      lock, kStartLimit, [&] { return std::regex_search(log_, match, listening) || log_closed_; });
+      lock, kStartLimit, [&] { return std::regex_search(log_, match, listening) || logClosed_; });
   if (started && !match.empty()) {
     port_ = std::stoi(match[1]);
   } else {
@@ -143,7 +168,7 @@ void RunningService::CollectLog(int fd) {
   }
   close(fd);
   std::lock_guard lock(mutex_);
-  log_closed_ = true;
+  logClosed_ = true;
   changed_.notify_all();
 }
 
@@ -174,7 +199,7 @@ void RunningService::Terminate() {
 bool RunningService::WaitForLog(std::string_view text) {
   std::unique_lock lock(mutex_);
   return changed_.wait_for(lock, std::chrono::seconds(10), [&] {
-    return log_.find(text) != std::string::npos || log_closed_;
+    return log_.find(text) != std::string::npos || logClosed_;
   }) && log_.find(text) != std::string::npos;
 }
 

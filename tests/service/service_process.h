@@ -16,6 +16,13 @@ namespace service_test {
 std::string TestTlsDir();
 std::string TestCaFile();
 
+// A field of /proc/PID/status in kB, e.g. "VmRSS" (resident now) or "VmHWM" (its peak); -1 when
+// it cannot be read.
+long ProcessMemoryKb(pid_t pid, const std::string& field);
+
+// Lifts this process's open-file limit to the hard limit, for tests that hold many connections.
+void RaiseOpenFileLimit();
+
 // A scratch folder removed with everything in it when the object goes.
 class TempDir {
  public:
@@ -28,7 +35,7 @@ class TempDir {
 };
 
 struct CommandResult {
-  int exit_code = -1;
+  int exitCode = -1;
   std::string out;
   std::string err;
 };
@@ -38,19 +45,20 @@ CommandResult RunStepService(const std::vector<std::string>& arguments,
                              std::string_view input = {});
 
 // `step-service serve --listen 127.0.0.1:0` (a port of the system's choosing) with the
-// server.pem and server.key of `tls_dir`; the constructor returns once the service accepts
+// server.pem and server.key of `tlsDir`; the constructor returns once the service accepts
 // connections, or fails the test.
 class RunningService {
  public:
-  explicit RunningService(const std::string& db_file,
-                          const std::vector<std::string>& extra_arguments = {},
-                          const std::string& tls_dir = TestTlsDir());
+  explicit RunningService(const std::string& dbFile,
+                          const std::vector<std::string>& extraArguments = {},
+                          const std::string& tlsDir = TestTlsDir());
   ~RunningService();
 
   RunningService(const RunningService&) = delete;
   RunningService& operator=(const RunningService&) = delete;
 
   int port() const { return port_; }
+  pid_t pid() const { return pid_; }
 
   // Sends SIGTERM and returns the exit status (-1 when it did not exit normally).
   int Stop();
@@ -72,7 +80,7 @@ class RunningService {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::string log_;
-  bool log_closed_ = false;
+  bool logClosed_ = false;
   std::thread reader_;
 };
 

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "tests/service/https_client.h"
+#include "tests/service/load_driver.h"
 #include "tests/service/service_process.h"
 
 namespace service_test {
@@ -33,33 +34,21 @@ class StepServiceTest : public ::testing::Test {
   void AddAccount(const std::string& name, const std::string& password) {
     const CommandResult result =
         RunStepService({"account", "add", name, "--db", db_}, password + "\n");
-    ASSERT_EQ(result.exit_code, 0) << result.err;
+    ASSERT_EQ(result.exitCode, 0) << result.err;
   }
 
-  // Accounts userN with password pwN for N below `count`, added in parallel.
-  void AddNumberedAccounts(int count) {
-    std::vector<std::thread> adders;
-    for (int i = 0; i < count; ++i) {
-      adders.emplace_back([this, i] {
-        const std::string n = std::to_string(i);
-        const CommandResult result =
-            RunStepService({"account", "add", "user" + n, "--db", db_}, "pw" + n + "\n");
-        EXPECT_EQ(result.exit_code, 0) << result.err;
-      });
-    }
-    for (auto& adder : adders) adder.join();
-  }
+  void AddNumberedAccounts(int count) { service_test::AddNumberedAccounts(db_, count); }
 
   // The days `step-service steps` lists for the account, newest first.
   std::vector<Day> Days(const std::string& name) {
     const CommandResult result = RunStepService({"steps", name, "--db", db_});
-    EXPECT_EQ(result.exit_code, 0) << result.err;
+    EXPECT_EQ(result.exitCode, 0) << result.err;
     std::vector<Day> days;
     std::istringstream lines(result.out);
     std::string day;
     int steps;
-    std::string set_at;
-    while (lines >> day >> steps >> set_at) days.push_back({day, steps});
+    std::string setAt;
+    while (lines >> day >> steps >> setAt) days.push_back({day, steps});
     return days;
   }
 
@@ -114,7 +103,7 @@ TEST_F(StepServiceTest, RefusalsSayWhatToFixAndStoreNothing) {
   HttpsClient client(service.port());
 
   const std::string missing = R"({"code":1001,"msg":"请输入帐号和密码"})";
-  const std::string bad_step = R"({"code":1002,"msg":"步数须为0到98800之间的整数"})";
+  const std::string badStep = R"({"code":1002,"msg":"步数须为0到98800之间的整数"})";
   struct Case {
     std::string target;
     int status;
@@ -126,12 +115,12 @@ TEST_F(StepServiceTest, RefusalsSayWhatToFixAndStoreNothing) {
       {"/api/mi?user=&password=&step=", 400, missing},
       {"/api/mi", 400, missing},
       {"/api/mi?user=li&step=100", 400, missing},
-      {SubmissionTarget("li", "secret", "-1"), 400, bad_step},
-      {SubmissionTarget("li", "secret", "98801"), 400, bad_step},
-      {SubmissionTarget("li", "secret", "12a"), 400, bad_step},
-      {SubmissionTarget("li", "secret", " 12"), 400, bad_step},
-      {SubmissionTarget("li", "secret", "99999999999999999999"), 400, bad_step},
-      {"/api/mi?user=li&password=secret&step=", 400, bad_step},
+      {SubmissionTarget("li", "secret", "-1"), 400, badStep},
+      {SubmissionTarget("li", "secret", "98801"), 400, badStep},
+      {SubmissionTarget("li", "secret", "12a"), 400, badStep},
+      {SubmissionTarget("li", "secret", " 12"), 400, badStep},
+      {SubmissionTarget("li", "secret", "99999999999999999999"), 400, badStep},
+      {"/api/mi?user=li&password=secret&step=", 400, badStep},
       {"/api/mi?user=li&password=secret&step=1&step=2", 400,
        R"({"code":1005,"msg":"请求参数重复，user、password、step各只能给出一次"})"},
       {"/api/mi?user=li&password=sec%2&step=1", 400,
@@ -168,7 +157,7 @@ TEST_F(StepServiceTest, SixthAttemptIsRefusedBeforeThePasswordIsChecked) {
     const HttpReply sixth = client.Get(SubmissionTarget(name, "secret", "100"));
     EXPECT_EQ(sixth.status, 429) << name;
     EXPECT_EQ(sixth.body, R"({"code":2002,"msg":"密码错误次数过多，请10分钟后再试"})");
-    EXPECT_GE(std::stoi(sixth.retry_after), 590) << name;
+    EXPECT_GE(std::stoi(sixth.retryAfter), 590) << name;
   }
   EXPECT_TRUE(Days("li").empty());
   EXPECT_EQ(client.Get(SubmissionTarget("wang", "other", "100")).status, 200);
@@ -300,7 +289,7 @@ TEST_F(StepServiceTest, ParallelClientsAllSucceedAndARestartKeepsEverything) {
         HttpsClient client(service.port());
         for (int k = 1; k <= kSubmissions; ++k) {
           const std::string step = std::to_string(i * 100 + k);
-          const HttpReply reply = client.Get(
+          const HttpReply reply = client.GetWhenTaken(
               SubmissionTarget("user" + std::to_string(i), "pw" + std::to_string(i), step));
           if (reply.status == 200) ++accepted;
         }
@@ -330,20 +319,20 @@ TEST_F(StepServiceTest, KillDuringLoadLeavesEveryAnsweredCountInASoundFile) {
 
   RunningService service(db_);
   std::atomic<int> accepted{0};
-  std::vector<int> last_accepted(kClients, 0);
-  std::vector<int> last_sent(kClients, 0);
+  std::vector<int> lastAccepted(kClients, 0);
+  std::vector<int> lastSent(kClients, 0);
   std::vector<std::thread> clients;
   for (int i = 0; i < kClients; ++i) {
     clients.emplace_back([&, i] {
       HttpsClient client(service.port());
       // Counts only rise, so "the last answered count or one sent after it" is a range.
       for (int k = 1; k < 100000; ++k) {
-        last_sent[i] = k;
-        const HttpReply reply = client.Get(SubmissionTarget(
+        lastSent[i] = k;
+        const HttpReply reply = client.GetWhenTaken(SubmissionTarget(
             "user" + std::to_string(i), "pw" + std::to_string(i), std::to_string(k)));
         if (!reply.answered) return;
         ASSERT_EQ(reply.status, 200) << reply.body;
-        last_accepted[i] = k;
+        lastAccepted[i] = k;
         ++accepted;
       }
     });
@@ -374,11 +363,11 @@ TEST_F(StepServiceTest, KillDuringLoadLeavesEveryAnsweredCountInASoundFile) {
     const std::string name = "user" + std::to_string(i);
     sqlite3_reset(latest);
     sqlite3_bind_text(latest, 1, name.c_str(), -1, SQLITE_TRANSIENT);
-    if (last_accepted[i] == 0) continue;
+    if (lastAccepted[i] == 0) continue;
     ASSERT_EQ(sqlite3_step(latest), SQLITE_ROW) << name;
     const int stored = sqlite3_column_int(latest, 0);
-    EXPECT_GE(stored, last_accepted[i]) << name;
-    EXPECT_LE(stored, last_sent[i]) << name;
+    EXPECT_GE(stored, lastAccepted[i]) << name;
+    EXPECT_LE(stored, lastSent[i]) << name;
   }
   sqlite3_finalize(latest);
   sqlite3_close(db);
@@ -443,7 +432,7 @@ TEST_F(StepServiceTest, CommandLineReportsMistakes) {
   struct Case {
     std::vector<std::string> arguments;
     std::string input;
-    int exit_code;
+    int exitCode;
   };
   const Case cases[] = {
       {{"account", "add", "li", "--db", db_}, "again\n", 1},  // taken
@@ -455,11 +444,11 @@ TEST_F(StepServiceTest, CommandLineReportsMistakes) {
       {{"frobnicate", "--db", db_}, "", 2},
   };
   for (const Case& test : cases) {
-    EXPECT_EQ(RunStepService(test.arguments, test.input).exit_code, test.exit_code)
+    EXPECT_EQ(RunStepService(test.arguments, test.input).exitCode, test.exitCode)
         << test.arguments[0] << ' ' << test.arguments[1];
   }
   const CommandResult list = RunStepService({"account", "list", "--db", db_});
-  EXPECT_EQ(list.exit_code, 0);
+  EXPECT_EQ(list.exitCode, 0);
   EXPECT_EQ(list.out.substr(0, 3), "li\t");
   EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 1);
 }

@@ -18,7 +18,7 @@ using service_test::TempDir;
 TEST(StepSubmission, ReportsWhatTheRealServiceAnswered) {
   TempDir folder;
   const std::string database = folder.path() + "/steps.db";
-  ASSERT_EQ(RunStepService({"account", "add", "runner", "--db", database}, "secret\n").exit_code, 0);
+  ASSERT_EQ(RunStepService({"account", "add", "runner", "--db", database}, "secret\n").exitCode, 0);
   RunningService service(database, {}, LOCAL_TLS_DIR);
   AimStepServiceForTesting("127.0.0.1:" + std::to_string(service.port()));
 

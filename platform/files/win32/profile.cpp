@@ -1,0 +1,35 @@
+// The profile calls are our own on Windows too: the system's WritePrivateProfileStringA writes
+// in place (a crash can leave half a file) and takes any argument. Each call reads the whole
+// file and a write replaces it as a whole.
+#include "platform/files/files.h"
+#include "platform/files/profile_rules.h"
+#include "platform/files/profile_text.h"
+#include "platform/files/win32/wide_files.h"
+#include "platform/files/win32/wide_paths.h"
+
+std::uint32_t GetPrivateProfileStringA(const char* section, const char* key,
+                                       const char* defaultValue, char* buffer, std::uint32_t size,
+                                       const char* fileName) {
+  if (buffer == nullptr || size == 0) return 0;
+  std::string_view fallback = TrimTrailingBlanks(defaultValue ? defaultValue : "");
+  if (section == nullptr || key == nullptr || fileName == nullptr) return CopyOut("", buffer, size);
+  std::string content;
+  if (*fileName == '\0' || WideReadFile(WidePath(fileName), &content) != WideReadResult::kRead) {
+    return CopyOut(fallback, buffer, size);
+  }
+  std::optional<std::string> value = FindProfileValue(content, section, key);
+  return CopyOut(value ? std::string_view(*value) : fallback, buffer, size);
+}
+
+bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                                const char* fileName) {
+  if (section == nullptr || key == nullptr || value == nullptr || fileName == nullptr) return false;
+  if (!IsWritableProfileLine(section, key, value) || *fileName == '\0') return false;
+  std::u16string path = WideWrittenFile(WidePath(fileName));
+  std::string content;
+  WideReadResult read = WideReadFile(path, &content);
+  if (read == WideReadResult::kFailed) return false;
+  std::string updated = SetProfileValue(content, section, key, value);
+  if (read == WideReadResult::kRead && updated == content) return true;  // already so
+  return WideReplaceFile(path, updated);
+}
