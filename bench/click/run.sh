@@ -10,8 +10,10 @@ work=$(mktemp -d)
 trap 'kill "$service" 2>/dev/null; wait "$service" 2>/dev/null; rm -rf "$work"' EXIT
 
 echo "benchpass" | "$build/bin/step-service" account add bench --db "$work/steps.db" >/dev/null
-# A generous idle time-out: under valgrind the client is slow enough to trip the usual one.
-"$build/bin/step-service" serve --listen 127.0.0.1:0 --port-file "$work/port" --idle-timeout 120 \
+# Generous idle and request time-outs: under valgrind the client is slow enough to trip the
+# usual ones.
+"$build/bin/step-service" serve --listen 127.0.0.1:0 --port-file "$work/port" \
+  --idle-timeout 120 --request-timeout 120 \
   --cert "$build/tls/server.pem" --key "$build/tls/server.key" --db "$work/steps.db" \
   2>"$work/service.log" &
 service=$!
