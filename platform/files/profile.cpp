@@ -121,16 +121,11 @@ bool ReplaceFile(const std::string& path, std::string_view content) {
 std::uint32_t GetPrivateProfileStringA(const char* section, const char* key,
                                        const char* defaultValue, char* buffer, std::uint32_t size,
                                        const char* fileName) {
-  if (buffer == nullptr || size == 0) return 0;
-  std::string_view fallback = TrimTrailingBlanks(defaultValue ? defaultValue : "");
-  if (section == nullptr || key == nullptr || fileName == nullptr) return CopyOut("", buffer, size);
-  std::optional<std::string> path = PosixPath(fileName);
-  std::string content;
-  if (!path || ReadWholeFile(*path, &content) != ReadResult::kRead) {
-    return CopyOut(fallback, buffer, size);
-  }
-  std::optional<std::string> value = FindProfileValue(content, section, key);
-  return CopyOut(value ? std::string_view(*value) : fallback, buffer, size);
+  return ReadProfileString(section, key, defaultValue, buffer, size, fileName,
+                           [](const char* name, std::string* content) {
+                             std::optional<std::string> path = PosixPath(name);
+                             return path && ReadWholeFile(*path, content) == ReadResult::kRead;
+                           });
 }
 
 bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,

@@ -4,7 +4,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
+
+#include "platform/files/profile_text.h"
 
 // Arguments that would write a line other than the one asked for are refused: a line break
 // anywhere, ']' in the section, '=' in the key, a key that reads as a section, a blank section.
@@ -32,4 +37,19 @@ inline std::uint32_t CopyOut(std::string_view value, char* buffer, std::uint32_t
 inline std::string_view TrimTrailingBlanks(std::string_view s) {
   std::size_t last = s.find_last_not_of(" \t");
   return last == std::string_view::npos ? std::string_view() : s.substr(0, last + 1);
+}
+
+// GetPrivateProfileStringA with the platform's way of reading a whole file (false: no file
+// that could be read).
+inline std::uint32_t ReadProfileString(
+    const char* section, const char* key, const char* defaultValue, char* buffer,
+    std::uint32_t size, const char* fileName,
+    const std::function<bool(const char* fileName, std::string* content)>& readWholeFile) {
+  if (buffer == nullptr || size == 0) return 0;
+  std::string_view fallback = TrimTrailingBlanks(defaultValue ? defaultValue : "");
+  if (section == nullptr || key == nullptr || fileName == nullptr) return CopyOut("", buffer, size);
+  std::string content;
+  if (!readWholeFile(fileName, &content)) return CopyOut(fallback, buffer, size);
+  std::optional<std::string> value = FindProfileValue(content, section, key);
+  return CopyOut(value ? std::string_view(*value) : fallback, buffer, size);
 }

@@ -10,15 +10,11 @@
 std::uint32_t GetPrivateProfileStringA(const char* section, const char* key,
                                        const char* defaultValue, char* buffer, std::uint32_t size,
                                        const char* fileName) {
-  if (buffer == nullptr || size == 0) return 0;
-  std::string_view fallback = TrimTrailingBlanks(defaultValue ? defaultValue : "");
-  if (section == nullptr || key == nullptr || fileName == nullptr) return CopyOut("", buffer, size);
-  std::string content;
-  if (*fileName == '\0' || WideReadFile(WidePath(fileName), &content) != WideReadResult::kRead) {
-    return CopyOut(fallback, buffer, size);
-  }
-  std::optional<std::string> value = FindProfileValue(content, section, key);
-  return CopyOut(value ? std::string_view(*value) : fallback, buffer, size);
+  return ReadProfileString(section, key, defaultValue, buffer, size, fileName,
+                           [](const char* name, std::string* content) {
+                             return *name != '\0' &&
+                                    WideReadFile(WidePath(name), content) == WideReadResult::kRead;
+                           });
 }
 
 bool WritePrivateProfileStringA(const char* section, const char* key, const char* value,

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/blocking/blocking.h"
+#include "platform/wininet/buffered_reply.h"
 #include "platform/codepage/codepage.h"
 #include "platform/wininet/win32/internet_calls.h"
 
@@ -163,11 +164,7 @@ bool InternetReadFile(HINTERNET requestHandle, void* buffer, DWORD toRead, DWORD
   if (read) *read = 0;
   auto request = FindRequest(requestHandle);
   if (!request || !read || (!buffer && toRead > 0)) return false;
-  const std::string& body = request->reply.body;
-  std::size_t count = std::min<std::size_t>(toRead, body.size() - request->readOffset);
-  if (count > 0) std::memcpy(buffer, body.data() + request->readOffset, count);
-  request->readOffset += count;
-  *read = static_cast<DWORD>(count);
+  *read = CopyBodyBytes(request->reply.body, request->readOffset, buffer, toRead);
   return true;
 }
 
@@ -176,13 +173,7 @@ bool HttpQueryInfoA(HINTERNET requestHandle, DWORD infoLevel, void* buffer, DWOR
   if (!request || !length || infoLevel != HTTP_QUERY_RAW_HEADERS_CRLF) return false;
   const std::string& raw = request->reply.rawHeaders;
   if (raw.empty()) return false;
-  if (!buffer || raw.size() + 1 > *length) {
-    *length = static_cast<DWORD>(raw.size() + 1);
-    return false;
-  }
-  std::memcpy(buffer, raw.c_str(), raw.size() + 1);
-  *length = static_cast<DWORD>(raw.size());
-  return true;
+  return CopyRawHeaders(raw, buffer, length);
 }
 
 bool InternetCloseHandle(HINTERNET handle) {
