@@ -3,17 +3,19 @@
 
 #include <mutex>
 
+#include "platform/wininet/curl_library.h"
+
 namespace {
 
 class SharedCookies {
  public:
-  SharedCookies() : share_(curl_share_init()) {
-    curl_share_setopt(share_, CURLSHOPT_LOCKFUNC, Lock);
-    curl_share_setopt(share_, CURLSHOPT_UNLOCKFUNC, Unlock);
-    curl_share_setopt(share_, CURLSHOPT_USERDATA, this);
-    curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+  SharedCookies() : share_(Curl()->shareInit()) {
+    Curl()->shareSetopt(share_, CURLSHOPT_LOCKFUNC, Lock);
+    Curl()->shareSetopt(share_, CURLSHOPT_UNLOCKFUNC, Unlock);
+    Curl()->shareSetopt(share_, CURLSHOPT_USERDATA, this);
+    Curl()->shareSetopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
   }
-  ~SharedCookies() { curl_share_cleanup(share_); }
+  ~SharedCookies() { Curl()->shareCleanup(share_); }
   SharedCookies(const SharedCookies&) = delete;
   SharedCookies& operator=(const SharedCookies&) = delete;
 
@@ -36,6 +38,6 @@ class SharedCookies {
 
 void UseSharedCookieStore(CURL* easy) {
   static SharedCookies cookies;
-  curl_easy_setopt(easy, CURLOPT_SHARE, cookies.share());
-  curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");  // turns the cookie engine on, reads no file
+  Curl()->easySetopt(easy, CURLOPT_SHARE, cookies.share());
+  Curl()->easySetopt(easy, CURLOPT_COOKIEFILE, "");  // turns the cookie engine on, reads no file
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/wininet/curl_library.h"
 #include "platform/wininet/trust_for_tests.h"
 
 namespace {
@@ -42,7 +43,7 @@ void ApplyTrustedAuthorities(CURL* easy) {
     std::lock_guard lock(extraFilesMutex);
     if (ExtraFiles().empty()) return;
   }
-  curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, AddExtraAuthorities);
+  Curl()->easySetopt(easy, CURLOPT_SSL_CTX_FUNCTION, AddExtraAuthorities);
 }
 
 void TrustAuthorityFileForTesting(const std::string& pemFile) {

@@ -2,15 +2,13 @@
 // that a redirect we refuse hands back the 3xx reply itself.
 #include "platform/wininet/transfer.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <cctype>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "platform/wininet/cookie_store.h"
+#include "platform/wininet/curl_library.h"
 #include "platform/wininet/tls_trust.h"
 #include "platform/wininet/wininet.h"
 
@@ -18,19 +16,17 @@ namespace {
 
 constexpr int kMaxRedirects = 10;
 
+// Only used once a request has found libcurl loaded.
+const CurlCalls& curl() { return *Curl(); }
+
 struct EasyDeleter {
-  void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+  void operator()(CURL* easy) const { curl().easyCleanup(easy); }
 };
 struct ListDeleter {
-  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+  void operator()(curl_slist* list) const { curl().slistFreeAll(list); }
 };
 using EasyHandle = std::unique_ptr<CURL, EasyDeleter>;
 using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
-
-void InitCurlOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 std::string Lower(std::string s) {
   std::transform(s.begin(), s.end(), s.begin(),
@@ -87,12 +83,12 @@ HeaderList BuildHeaderList(const std::string& block, std::string& agent) {
     leading.clear();
   }
   curl_slist* list = nullptr;
-  for (const std::string& entry : entries) list = curl_slist_append(list, entry.c_str());
+  for (const std::string& entry : entries) list = curl().slistAppend(list, entry.c_str());
   for (const char* own : {"Accept", "Content-Type", "Expect"}) {
-    if (!HasHeader(lines, own)) list = curl_slist_append(list, (std::string(own) + ":").c_str());
+    if (!HasHeader(lines, own)) list = curl().slistAppend(list, (std::string(own) + ":").c_str());
   }
   // The block's own agent line may ride behind a colon-less line, where curl no longer sees it.
-  if (ownAgentLine) list = curl_slist_append(list, "User-Agent:");
+  if (ownAgentLine) list = curl().slistAppend(list, "User-Agent:");
   return HeaderList(list);
 }
 
@@ -127,21 +123,21 @@ size_t CollectHeaderLine(char* data, size_t size, size_t count, void* target) {
 
 void SetMethodAndBody(CURL* easy, const std::string& verb, const std::string& body, bool hasBody) {
   if (verb == "HEAD" && !hasBody) {
-    curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+    curl().easySetopt(easy, CURLOPT_NOBODY, 1L);
   } else if (hasBody || verb == "POST") {
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
-    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.data());
-    if (verb != "POST") curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, verb.c_str());
+    curl().easySetopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+    curl().easySetopt(easy, CURLOPT_POSTFIELDS, body.data());
+    if (verb != "POST") curl().easySetopt(easy, CURLOPT_CUSTOMREQUEST, verb.c_str());
   } else if (verb == "GET") {
-    curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+    curl().easySetopt(easy, CURLOPT_HTTPGET, 1L);
   } else {
-    curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, verb.c_str());
+    curl().easySetopt(easy, CURLOPT_CUSTOMREQUEST, verb.c_str());
   }
 }
 
 void SwitchToGet(CURL* easy) {
-  curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, nullptr);
-  curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+  curl().easySetopt(easy, CURLOPT_CUSTOMREQUEST, nullptr);
+  curl().easySetopt(easy, CURLOPT_HTTPGET, 1L);
 }
 
 std::string SchemeOf(const std::string& url) { return Lower(url.substr(0, url.find("://"))); }
@@ -154,21 +150,21 @@ bool MayFollow(const std::string& from, const std::string& to, bool followToHttp
 }
 
 void SetConnection(CURL* easy, const TransferRequest& request, const std::string& agent) {
-  curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
-  curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str());
+  curl().easySetopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl().easySetopt(easy, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
+  curl().easySetopt(easy, CURLOPT_USERAGENT, agent.c_str());
   // An empty proxy also keeps curl from taking one from the environment.
-  curl_easy_setopt(easy, CURLOPT_PROXY, request.proxy.proxyUrl.c_str());
-  curl_easy_setopt(easy, CURLOPT_NOPROXY, request.proxy.noProxy.c_str());
-  curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(request.timeouts.connectMs));
+  curl().easySetopt(easy, CURLOPT_PROXY, request.proxy.proxyUrl.c_str());
+  curl().easySetopt(easy, CURLOPT_NOPROXY, request.proxy.noProxy.c_str());
+  curl().easySetopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+  curl().easySetopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(request.timeouts.connectMs));
   if (request.timeouts.receiveMs > 0) {
     // "No data for this long" as curl can express it, in whole seconds. A reply trickling in at
     // under 100 bytes/s all that time counts as no data too, so a server dripping bytes cannot
     // hold the caller forever.
     long seconds = std::max<long>(1, (request.timeouts.receiveMs + 999) / 1000);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 100L);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, seconds);
+    curl().easySetopt(easy, CURLOPT_LOW_SPEED_LIMIT, 100L);
+    curl().easySetopt(easy, CURLOPT_LOW_SPEED_TIME, seconds);
   }
   ApplyTrustedAuthorities(easy);
   if (request.useCookieStore) UseSharedCookieStore(easy);
@@ -215,21 +211,27 @@ std::uint32_t ErrorCode(CURLcode code, long verifyResult) {
 }  // namespace
 
 TransferReply PerformTransfer(const TransferRequest& request) {
-  InitCurlOnce();
   TransferReply reply;
-  EasyHandle easy(curl_easy_init());
-  if (!easy) return reply;
+  if (!Curl()) {
+    reply.error = ERROR_INTERNET_INTERNAL_ERROR;
+    return reply;
+  }
+  EasyHandle easy(curl().easyInit());
+  if (!easy) {
+    reply.error = ERROR_INTERNET_INTERNAL_ERROR;
+    return reply;
+  }
   std::string agent = request.agent;
   HeaderList headers = BuildHeaderList(request.headers, agent);
   SetConnection(easy.get(), request, agent);
-  curl_easy_setopt(easy.get(), CURLOPT_NOPROGRESS, 0L);
-  curl_easy_setopt(easy.get(), CURLOPT_XFERINFOFUNCTION, CheckCancelled);
-  curl_easy_setopt(easy.get(), CURLOPT_XFERINFODATA, &request);
-  curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get());
-  curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, CollectBody);
-  curl_easy_setopt(easy.get(), CURLOPT_WRITEDATA, &reply);
-  curl_easy_setopt(easy.get(), CURLOPT_HEADERFUNCTION, CollectHeaderLine);
-  curl_easy_setopt(easy.get(), CURLOPT_HEADERDATA, &reply);
+  curl().easySetopt(easy.get(), CURLOPT_NOPROGRESS, 0L);
+  curl().easySetopt(easy.get(), CURLOPT_XFERINFOFUNCTION, CheckCancelled);
+  curl().easySetopt(easy.get(), CURLOPT_XFERINFODATA, &request);
+  curl().easySetopt(easy.get(), CURLOPT_HTTPHEADER, headers.get());
+  curl().easySetopt(easy.get(), CURLOPT_WRITEFUNCTION, CollectBody);
+  curl().easySetopt(easy.get(), CURLOPT_WRITEDATA, &reply);
+  curl().easySetopt(easy.get(), CURLOPT_HEADERFUNCTION, CollectHeaderLine);
+  curl().easySetopt(easy.get(), CURLOPT_HEADERDATA, &reply);
   SetMethodAndBody(easy.get(), request.verb, request.body, request.hasBody);
   reply.headersOnly = request.verb == "HEAD" && request.hasBody;
 
@@ -237,21 +239,21 @@ TransferReply PerformTransfer(const TransferRequest& request) {
   std::string verb = request.verb;
   for (int hop = 0;; ++hop) {
     reply.body.clear();
-    curl_easy_setopt(easy.get(), CURLOPT_URL, url.c_str());
-    CURLcode code = curl_easy_perform(easy.get());
+    curl().easySetopt(easy.get(), CURLOPT_URL, url.c_str());
+    CURLcode code = curl().easyPerform(easy.get());
     if (code == CURLE_WRITE_ERROR && reply.headersOnly && reply.headersComplete) code = CURLE_OK;
     reply.complete = code == CURLE_OK;
     if (!reply.complete) {
       long verifyResult = 0;
-      curl_easy_getinfo(easy.get(), CURLINFO_SSL_VERIFYRESULT, &verifyResult);
+      curl().easyGetinfo(easy.get(), CURLINFO_SSL_VERIFYRESULT, &verifyResult);
       reply.error = ErrorCode(code, verifyResult);
       break;
     }
     if (!request.followRedirects || hop == kMaxRedirects) break;
     char* location = nullptr;
     long status = 0;
-    curl_easy_getinfo(easy.get(), CURLINFO_REDIRECT_URL, &location);
-    curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status);
+    curl().easyGetinfo(easy.get(), CURLINFO_REDIRECT_URL, &location);
+    curl().easyGetinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status);
     if (!location || !MayFollow(url, location, request.followToHttps)) break;
     url = location;
     // As browsers do: 303 turns every verb but HEAD into GET, 301 and 302 turn POST into GET.

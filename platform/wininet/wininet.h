@@ -19,6 +19,7 @@ using INTERNET_PORT = std::uint16_t;
 // Why the last call of this thread failed; set by HttpSendRequestA when no whole reply came.
 DWORD GetLastError();
 constexpr DWORD ERROR_INTERNET_TIMEOUT = 12002;
+constexpr DWORD ERROR_INTERNET_INTERNAL_ERROR = 12004;  // the client itself cannot work
 constexpr DWORD ERROR_INTERNET_NAME_NOT_RESOLVED = 12007;
 constexpr DWORD ERROR_INTERNET_OPERATION_CANCELLED = 12017;  // its handle was closed meanwhile
 constexpr DWORD ERROR_INTERNET_CANNOT_CONNECT = 12029;
